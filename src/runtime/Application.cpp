@@ -1,0 +1,78 @@
+#include "runtime/Application.h"
+
+#include "runtime/SequentialFiles.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QStyleFactory>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace tolvar::rt::app {
+
+namespace {
+std::optional<QString>& executableDirectoryOverride() {
+    static std::optional<QString> value;
+    return value;
+}
+std::optional<QString>& commandOverride() {
+    static std::optional<QString> value;
+    return value;
+}
+} // namespace
+
+void prepareProcess() {
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
+
+void prepareApplication() {
+    QApplication::setApplicationName(title());
+    // One style on every desktop, so that button colours and metrics are the program's own.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
+
+QString title() {
+    return QStringLiteral("TolvarNorvikUpdater");
+}
+
+QString executableDirectory() {
+    if (executableDirectoryOverride()) {
+        return *executableDirectoryOverride();
+    }
+    return QCoreApplication::applicationDirPath();
+}
+
+void setExecutableDirectoryForTesting(const QString& directory) {
+    executableDirectoryOverride() = directory;
+}
+
+QString command() {
+    if (commandOverride()) {
+        return *commandOverride();
+    }
+    QStringList arguments = QCoreApplication::arguments();
+    if (!arguments.isEmpty()) {
+        arguments.removeFirst();
+    }
+    return arguments.join(QLatin1Char(' '));
+}
+
+void setCommandForTesting(const QString& commandText) {
+    commandOverride() = commandText;
+}
+
+void doEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void end(int status) {
+    files::closeAll();
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+} // namespace tolvar::rt::app
