@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QStringList>
 #include <QStyleFactory>
-
 #include <cstdio>
 #include <cstdlib>
 #include <optional>

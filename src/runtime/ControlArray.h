@@ -14,28 +14,26 @@ namespace tolvar::rt {
 // exists from the design; further elements can be loaded at run time and then take element
 // 0's design properties but start invisible. Each element's Click reaches one handler with
 // the element's index.
-template <class ControlType>
-class ControlArray {
+template <class ControlType> class ControlArray {
 public:
     ControlArray(Form* form, QString name) : form_(form), name_(std::move(name)) {}
 
     // Creates an element as the design lays it out.
     ControlType* design(int index) {
-        if (elements_.count(index) != 0) {
-            raise(desc::ControlArrayElementExists);
-        }
-        auto* element = new ControlType(form_, name_, index);
-        elements_[index] = element;
-        QObject::connect(element, &Control::Click, form_, [this, index] { clicked(index); });
+        ControlType* element = create(index);
+        reportClicks(element, index);
         return element;
     }
 
     // Loads an element at run time as a copy of element 0's design, invisible.
     ControlType* load(int index) {
         const ControlType& model = (*this)[0];
-        ControlType* element = design(index);
+        ControlType* element = create(index);
         element->copyDesignFrom(model);
         element->setVisible(false);
+        // Copying a check box's value is no click by anyone; the handler hears from the
+        // element only once it is loaded.
+        reportClicks(element, index);
         return element;
     }
 
@@ -53,6 +51,19 @@ public:
     void onClick(std::function<void(std::int16_t)> handler) { handler_ = std::move(handler); }
 
 private:
+    ControlType* create(int index) {
+        if (elements_.count(index) != 0) {
+            raise(desc::ControlArrayElementExists);
+        }
+        auto* element = new ControlType(form_, name_, index);
+        elements_[index] = element;
+        return element;
+    }
+
+    void reportClicks(ControlType* element, int index) {
+        QObject::connect(element, &Control::Click, form_, [this, index] { clicked(index); });
+    }
+
     void clicked(int index) {
         if (handler_) {
             handler_(static_cast<std::int16_t>(index));

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMetaProperty>
 #include <QPushButton>
-
 #include <climits>
 
 namespace tolvar::rt {
@@ -26,6 +25,18 @@ void requireNonNegative(float twips) {
         raise(desc::InvalidPropertyValue);
     }
 }
+
+// The user ticks and unticks; only the program greys a box. A plain QCheckBox that has once
+// been greyed would cycle through grey on every later click.
+class TwoStateCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {
+        setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+};
 } // namespace
 
 Control::Control(Form* form, const QString& name, int index, QWidget* widget)
@@ -34,6 +45,7 @@ Control::Control(Form* form, const QString& name, int index, QWidget* widget)
     widget_->setObjectName(objectName());
     form_->addControl(this);
     widget_->installEventFilter(form_);
+    applyGeometry();
 }
 
 Control::~Control() {
@@ -227,8 +239,7 @@ void Label::setWordWrap(bool on) {
 }
 
 void Label::setAlignment(int alignment) {
-    static constexpr Qt::Alignment Horizontal[] = {Qt::AlignLeft, Qt::AlignRight,
-                                                   Qt::AlignHCenter};
+    static constexpr Qt::Alignment Horizontal[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter};
     if (alignment < 0 || alignment > 2) {
         raise(desc::InvalidPropertyValue);
     }
@@ -254,8 +265,9 @@ void Label::fitToText() {
     const QFontMetrics metrics(label()->font());
     const QString text = label()->text();
     if (wordWrap_) {
-        const QRect bounds = metrics.boundingRect(QRect(0, 0, screen::toPixelsX(width()), INT_MAX / 2),
-                                                  Qt::TextWordWrap | Qt::AlignLeft, text);
+        const QRect bounds =
+            metrics.boundingRect(QRect(0, 0, screen::toPixelsX(width()), INT_MAX / 2),
+                                 Qt::TextWordWrap | Qt::AlignLeft, text);
         setSizeFromContent(width(), screen::fromPixelsY(bounds.height()));
     } else {
         const QSize size = metrics.size(0, text);
@@ -264,7 +276,7 @@ void Label::fitToText() {
 }
 
 CheckBox::CheckBox(Form* form, const QString& name, int index)
-    : TextControl(form, name, index, new QCheckBox(form)) {
+    : TextControl(form, name, index, new TwoStateCheckBox(form)) {
     connect(box(), &QCheckBox::stateChanged, this, &Control::Click);
 }
 

@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
-
 #include <optional>
 
 class QCheckBox;

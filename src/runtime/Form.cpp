@@ -8,7 +8,6 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPointer>
-
 #include <algorithm>
 
 namespace tolvar::rt {
@@ -105,7 +104,10 @@ void Form::showEvent(QShowEvent* event) {
 }
 
 bool Form::eventFilter(QObject* watched, QEvent* event) {
-    if (keyPreview_ && event->type() == QEvent::KeyPress) {
+    // A key goes to the focused control, and one the control leaves unused travels on to the
+    // form: the form previews a key where it first arrives, not again on its way.
+    const bool passedOn = watched == this && focusWidget() != nullptr && focusWidget() != this;
+    if (keyPreview_ && event->type() == QEvent::KeyPress && !passedOn) {
         const auto* key = static_cast<QKeyEvent*>(event);
         int keyAscii = 0;
         if (key->key() == Qt::Key_Escape) {

@@ -6,7 +6,6 @@
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
-#include <QWindow>
 
 namespace tolvar::rt::screen {
 
@@ -33,21 +32,15 @@ float widthTwips() {
 }
 
 float heightTwips() {
-    return primary() != nullptr
-               ? static_cast<float>(primary()->size().height()) * twipsPerPixelY()
-               : 0.0F;
+    return primary() != nullptr ? static_cast<float>(primary()->size().height()) * twipsPerPixelY()
+                                : 0.0F;
 }
 
 FrameMetrics frameMetrics() {
-    // A window the window manager has already framed tells the real thickness; before any
-    // has been (and on a platform without decorations) the style's title bar stands in.
-    for (const QWidget* widget : QApplication::topLevelWidgets()) {
-        const QWindow* window = widget->windowHandle();
-        if (widget->isVisible() && window != nullptr && window->frameMargins().top() > 0) {
-            const QMargins margins = window->frameMargins();
-            return {margins.top() - margins.bottom(), margins.bottom()};
-        }
-    }
+    // A window manager tells its real frame only once a window is mapped, and offscreen there
+    // is none at all. What matters is that a form's outer size and its client area are always
+    // converted with the same numbers, so the style's title bar and a fixed dialog frame serve
+    // every form, before and after any window is shown.
     const QStyle* style = QApplication::style();
     const int caption = style != nullptr ? style->pixelMetric(QStyle::PM_TitleBarHeight) : 0;
     return {caption, 3};

@@ -9,7 +9,7 @@ float twipsPerPixelY();
 float widthTwips();
 float heightTwips();
 
-// The window system's frame around a top-level window, in pixels: the caption bar's height
+// The frame around a top-level window, in pixels: the caption bar's height
 // and the thickness of a dialog frame.
 struct FrameMetrics {
     int captionHeight = 0;

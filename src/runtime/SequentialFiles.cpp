@@ -3,7 +3,6 @@
 #include "runtime/core/Failure.h"
 
 #include <QFile>
-
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -60,7 +59,7 @@ void openForOutput(int number, const QString& path) {
         raise(desc::BadFileNameOrNumber);
     }
     if (table()[static_cast<std::size_t>(number)] != nullptr) {
-        raise("File already open");
+        raise(desc::FileAlreadyOpen);
     }
     if (path.isEmpty()) {
         raise(desc::PathNotFound);

@@ -5,7 +5,6 @@
 
 #include <QMessageBox>
 #include <QPushButton>
-
 #include <map>
 
 namespace tolvar::rt {
@@ -71,7 +70,8 @@ int standardMessageBox(const QString& prompt, std::int32_t style,
         const MsgBoxResultCode code = decoded.buttonResult(i);
         results[box.addButton(standardButtonFor(code))] = code;
     }
-    const int defaultIndex = decoded.defaultButton == 512 ? 2 : (decoded.defaultButton == 256 ? 1 : 0);
+    const int defaultIndex =
+        decoded.defaultButton == 512 ? 2 : (decoded.defaultButton == 256 ? 1 : 0);
     if (defaultIndex < decoded.buttonCount()) {
         box.setDefaultButton(standardButtonFor(decoded.buttonResult(defaultIndex)));
     }

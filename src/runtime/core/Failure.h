@@ -28,6 +28,7 @@ inline constexpr const char* FileAlreadyExists = "File already exists";
 inline constexpr const char* PathFileAccessError = "Path/File access error";
 inline constexpr const char* DiskFull = "Disk full";
 inline constexpr const char* TooManyFiles = "Too many files";
+inline constexpr const char* FileAlreadyOpen = "File already open";
 inline constexpr const char* BadFileNameOrNumber = "Bad file name or number";
 inline constexpr const char* InvalidProcedureCall = "Invalid procedure call or argument";
 inline constexpr const char* DivisionByZero = "Division by zero";

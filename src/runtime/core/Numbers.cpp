@@ -54,8 +54,7 @@ double roundHalfEven(double value, int digits) {
 }
 
 namespace {
-template <class Int>
-Int toChecked(double value) {
+template <class Int> Int toChecked(double value) {
     const double r = roundHalfEven(value);
     if (!std::isfinite(r) || r < static_cast<double>(std::numeric_limits<Int>::min()) ||
         r > static_cast<double>(std::numeric_limits<Int>::max())) {
@@ -64,8 +63,7 @@ Int toChecked(double value) {
     return static_cast<Int>(r);
 }
 
-template <class Int>
-Int addChecked(Int a, Int b) {
+template <class Int> Int addChecked(Int a, Int b) {
     Int sum{};
     if (__builtin_add_overflow(a, b, &sum)) {
         raise(desc::Overflow);

@@ -11,8 +11,7 @@
 namespace tolvar::rt {
 
 // Runs one statement; a failure is dropped. Returns whether the statement completed.
-template <class Statement>
-bool step(Statement&& statement) {
+template <class Statement> bool step(Statement&& statement) {
     try {
         std::forward<Statement>(statement)();
         return true;
@@ -22,8 +21,7 @@ bool step(Statement&& statement) {
 }
 
 // Runs one statement; a failure is handed to `report` with its description, then dropped.
-template <class Statement, class Report>
-bool step(Statement&& statement, Report&& report) {
+template <class Statement, class Report> bool step(Statement&& statement, Report&& report) {
     try {
         std::forward<Statement>(statement)();
         return true;
@@ -35,8 +33,7 @@ bool step(Statement&& statement, Report&& report) {
 
 // The test of a conditional under continue-with-next: a test that fails counts as passed,
 // because the statement after a failing test is the first of the conditional's body.
-template <class Test>
-bool passes(Test&& test) {
+template <class Test> bool passes(Test&& test) {
     try {
         return static_cast<bool>(std::forward<Test>(test)());
     } catch (const Failure&) {
@@ -44,8 +41,7 @@ bool passes(Test&& test) {
     }
 }
 
-template <class Test, class Report>
-bool passes(Test&& test, Report&& report) {
+template <class Test, class Report> bool passes(Test&& test, Report&& report) {
     try {
         return static_cast<bool>(std::forward<Test>(test)());
     } catch (const Failure& failure) {

@@ -1,9 +1,8 @@
 #include "runtime/core/Failure.h"
 #include "runtime/core/Numbers.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace tolvar::rt;

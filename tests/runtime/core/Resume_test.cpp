@@ -2,7 +2,6 @@
 #include "runtime/core/Resume.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -21,8 +20,8 @@ TEST(Resume, AFailingStatementIsAbandonedAndTheNextOneRuns) {
 
 TEST(Resume, AReportedFailureCarriesItsDescription) {
     std::vector<std::string> reported;
-    const bool completed = step([] { raise("Path not found"); },
-                                [&](const std::string& d) { reported.push_back(d); });
+    const bool completed =
+        step([] { raise("Path not found"); }, [&](const std::string& d) { reported.push_back(d); });
     EXPECT_FALSE(completed);
     EXPECT_EQ(reported, std::vector<std::string>{"Path not found"});
     EXPECT_TRUE(step([] {}, [&](const std::string& d) { reported.push_back(d); }));
@@ -33,7 +32,8 @@ TEST(Resume, AFailingTestCountsAsPassed) {
     EXPECT_TRUE(passes([]() -> bool { raise("Overflow"); }));
     EXPECT_FALSE(passes([] { return false; }));
     std::string seen;
-    EXPECT_TRUE(passes([]() -> bool { raise("Overflow"); }, [&](const std::string& d) { seen = d; }));
+    EXPECT_TRUE(
+        passes([]() -> bool { raise("Overflow"); }, [&](const std::string& d) { seen = d; }));
     EXPECT_EQ(seen, "Overflow");
 }
 

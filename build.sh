@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The project's one entry point on a Debian 12 machine:
+#   ./build.sh run    install what is missing, build, start the program on a demo sandbox
+#   ./build.sh test   install what is missing, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+preset=debug
+build_dir=build/$preset
+
+build() {
+    scripts/install-deps.sh
+    cmake --preset "$preset"
+    cmake --build --preset "$preset" "$@"
+}
+
+case "${1:-}" in
+run)
+    build --target TolvarNorvikUpdater
+    sandbox=$PWD/$build_dir/demo
+    cmake -DSOURCE_DIR="$PWD/demo" -DBIN_DIR="$PWD/$build_dir/bin" -DSANDBOX="$sandbox" \
+        -P demo/make-sandbox.cmake
+    export TOLVAR_ROOT=$sandbox/root
+    export TOLVAR_REGISTRY=$sandbox/registry.reg
+    launcher=()
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "No display: starting under xvfb-run (the window is not visible)." >&2
+        launcher=(xvfb-run -a)
+    fi
+    exec "${launcher[@]}" "$build_dir/bin/TolvarNorvikUpdater"
+    ;;
+test)
+    build
+    ctest --preset "$preset"
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

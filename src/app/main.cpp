@@ -1,0 +1,14 @@
+#include "runtime/Application.h"
+#include "update_window/frmUpdate.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    tolvar::rt::app::prepareProcess();
+    QApplication application(argc, argv);
+    tolvar::rt::app::prepareApplication();
+
+    tolvar::frmUpdate window;
+    window.showForm();
+    return QApplication::exec();
+}

@@ -1,0 +1,215 @@
+#include "update_window/frmUpdate.h"
+
+#include "display/modReso.h"
+#include "message_box/ShowMsgBox.h"
+#include "platform/FolderOps.h"
+#include "runtime/Application.h"
+#include "runtime/Responsive.h"
+#include "runtime/StandardMessageBox.h"
+#include "runtime/core/Failure.h"
+#include "runtime/core/Numbers.h"
+#include "runtime/core/Resume.h"
+
+#include <QFile>
+#include <filesystem>
+
+namespace tolvar {
+
+namespace {
+const QColor LightGreen(192, 255, 192);
+const QColor Grey(192, 192, 192);
+const QString DesignFont = QStringLiteral("Book Antiqua");
+
+struct Placement {
+    float left, top, width, height;
+    int tabIndex;
+};
+
+void place(rt::Control& control, const Placement& p) {
+    control.move(p.left, p.top, p.width, p.height);
+    control.setTabIndex(p.tabIndex);
+}
+
+std::filesystem::path nativePath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+void useDesignFont(rt::TextControl& control, double points, bool bold) {
+    control.setFontName(DesignFont);
+    control.setFontSize(points);
+    control.setFontBold(bold);
+}
+} // namespace
+
+frmUpdate::frmUpdate()
+    : rt::Form(QStringLiteral("frmUpdate")), chkPrd(this, QStringLiteral("chkPrd")),
+      txtDataDir(this, QStringLiteral("txtDataDir")),
+      cmdDataDir(this, QStringLiteral("cmdDataDir")) {
+    setCaption(QStringLiteral("Tolvar Norvik Utility Updater"));
+    setWindowIcon(QIcon(QStringLiteral(":/update_window/updater.svg")));
+    setBackColor(LightGreen);
+    setClientSize(8160, 1935);
+    createControls();
+    cmdUpdate->connect(cmdUpdate, &rt::Control::Click, this, &frmUpdate::cmdUpdate_Click);
+    cmdexit->connect(cmdexit, &rt::Control::Click, this, &frmUpdate::cmdexit_Click);
+}
+
+void frmUpdate::createControls() {
+    lblDataDir = new rt::Label(this, QStringLiteral("lblDataDir"));
+    lblDataDir->setCaption(QStringLiteral("Installation Directory"));
+    useDesignFont(*lblDataDir, 9.75, true);
+    lblDataDir->setForeColor(Qt::black);
+
+    static const QString Products[] = {QStringLiteral("Lumeo"), QStringLiteral("Vantro")};
+    const QIcon folder(QStringLiteral(":/update_window/folder-open.svg"));
+    for (int row = 0; row < 2; ++row) {
+        rt::CheckBox* check = chkPrd.design(row);
+        check->setCaption(Products[row]);
+        useDesignFont(*check, 11.25, true);
+        check->setForeColor(Qt::black);
+        check->setBackColor(LightGreen);
+
+        rt::TextBox* text = txtDataDir.design(row);
+        useDesignFont(*text, 8.25, false);
+        text->setBackColor(Qt::white);
+
+        rt::CommandButton* browse = cmdDataDir.design(row);
+        useDesignFont(*browse, 9.75, true);
+        browse->setBackColor(Grey);
+        browse->setPicture(folder);
+        browse->setEnabled(false);
+    }
+
+    lblProg = new rt::Label(this, QStringLiteral("lblProg"));
+    lblProg->setCaption(QStringLiteral("Installation Directory"));
+    useDesignFont(*lblProg, 9.75, true);
+    lblProg->setForeColor(QColor(0, 0, 255));
+    // It grows with its text, so "Updating <product> ..." is always readable in full.
+    lblProg->setAutoSize(true);
+    lblProg->setVisible(false);
+
+    cmdUpdate = new rt::CommandButton(this, QStringLiteral("cmdUpdate"));
+    cmdUpdate->setCaption(QStringLiteral("&Update >>"));
+    useDesignFont(*cmdUpdate, 9, true);
+    cmdUpdate->setBackColor(QColor(128, 255, 128));
+
+    cmdexit = new rt::CommandButton(this, QStringLiteral("cmdexit"));
+    cmdexit->setCaption(QStringLiteral("E&xit"));
+    useDesignFont(*cmdexit, 9, true);
+    cmdexit->setBackColor(QColor(255, 192, 192));
+
+    // Tab indexes are applied lowest first, so each lands where the design puts it.
+    const std::pair<rt::Control*, Placement> layout[] = {
+        {lblDataDir, {240, 120, 1905, 270, 0}},     {&txtDataDir[0], {1440, 480, 6135, 330, 1}},
+        {cmdUpdate, {6840, 1440, 1215, 315, 2}},    {cmdexit, {5520, 1440, 1215, 315, 3}},
+        {&cmdDataDir[0], {7680, 480, 330, 330, 4}}, {&chkPrd[0], {240, 480, 1095, 285, 5}},
+        {&chkPrd[1], {240, 960, 1095, 285, 6}},     {&txtDataDir[1], {1440, 960, 6135, 330, 7}},
+        {&cmdDataDir[1], {7680, 960, 330, 330, 8}}, {lblProg, {1440, 1440, 1905, 270, 9}},
+    };
+    for (const auto& [control, placement] : layout) {
+        place(*control, placement);
+    }
+}
+
+void frmUpdate::Form_Load() {
+    try {
+        modReso::InitScrReso();
+        modReso::ResizeControls(*this);
+    } catch (const rt::Failure& failure) {
+        modMain::ShowMsgBox(this, QString::fromStdString(failure.description()), 48,
+                            QStringLiteral("Form_Load"));
+        rt::app::end(1);
+    }
+}
+
+void frmUpdate::cmdexit_Click() {
+    if (modMain::ShowMsgBox(this, QStringLiteral("Do you really want to Exit?"), 292) == 6) {
+        rt::app::end(0);
+    }
+}
+
+void frmUpdate::cmdUpdate_Click() {
+    // Input stays blocked from the check to the end of the run, so no second run starts
+    // inside this one and no row is copied to a directory that did not pass the check.
+    if (running_) {
+        return;
+    }
+    running_ = true;
+    const rt::InputBlock block(this);
+    const auto report = [](const std::string& description) {
+        rt::standardMessageBox(QString::fromStdString(description), 0);
+    };
+    const auto say = [](const QString& text) { rt::standardMessageBox(text, 64); };
+
+    std::int16_t chosen = 0;
+    bool ended = false;
+    for (int i = 0; i <= chkPrd.ubound() && !ended; ++i) {
+        if (!rt::passes([&] { return chkPrd[i].value() == 1; }, report)) {
+            continue;
+        }
+        if (rt::passes([&] { return txtDataDir[i].text().isEmpty(); }, report)) {
+            rt::step([&] { say(QStringLiteral("Please enter path of ") + chkPrd[i].caption()); },
+                     report);
+            ended = true;
+        } else if (rt::passes(
+                       [&] { return !platform::folderExists(nativePath(txtDataDir[i].text())); },
+                       report)) {
+            rt::step([&] { say(QStringLiteral("Folder not exists ") + txtDataDir[i].text()); },
+                     report);
+            ended = true;
+        } else {
+            rt::step([&] { chosen = rt::addInt16(chosen, 1); }, report);
+        }
+    }
+    if (!ended) {
+        if (rt::passes([&] { return chosen == 0; }, report)) {
+            rt::step([&] { say(QStringLiteral("Please select a product to update.")); }, report);
+        } else {
+            rt::step([&] { UpdateNorvikOnMachine(); }, report);
+        }
+    }
+    running_ = false;
+}
+
+void frmUpdate::UpdateNorvikOnMachine() {
+    try {
+        const QString source = rt::app::executableDirectory() + QStringLiteral("/Norvik");
+        KillProcessByName(QStringLiteral("norvikAgent.exe"));
+        KillProcessByName(QStringLiteral("norvikAgentW.exe"));
+        KillProcessByName(QStringLiteral("Node.exe"));
+        lblProg->setCaption(QStringLiteral("Please Wait ..."));
+        lblProg->setVisible(true);
+        rt::app::doEvents();
+
+        QString result;
+        for (int i = 0; i <= chkPrd.ubound(); ++i) {
+            if (chkPrd[i].value() != 1) {
+                continue;
+            }
+            const QString product = chkPrd[i].caption();
+            lblProg->setCaption(QStringLiteral("Updating ") + product + QStringLiteral(" ..."));
+            rt::app::doEvents();
+            const QString target = txtDataDir[i].text() + QStringLiteral("/Norvik");
+            rt::runResponsively(
+                [&] { platform::replaceFolder(nativePath(source), nativePath(target)); });
+            const QString outcome = platform::folderExists(nativePath(target))
+                                        ? QStringLiteral("] Update Successfully.")
+                                        : QStringLiteral("] Error Updating Norvik Utility.");
+            if (!result.isEmpty()) {
+                result += QStringLiteral("\r\n");
+            }
+            result += QLatin1Char('[') + product + outcome;
+        }
+        modMain::ShowMsgBox(this, result, 64);
+    } catch (const rt::Failure& failure) {
+        modMain::ShowMsgBox(this, QString::fromStdString(failure.description()), 48,
+                            QStringLiteral("UpdateNorvikOnMachine"));
+    }
+    lblProg->setVisible(false);
+    cmdUpdate->setFocus();
+}
+
+// The process walk lands with the platform's process list; until then no process is ended.
+void frmUpdate::KillProcessByName(QString /*name*/) {}
+
+} // namespace tolvar

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+
+// Each test gets its own folder under the system temp directory, removed afterwards even when a
+// test left read-only or immutable entries behind.
+class TreeFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::filesystem::path root;
+};
+
+void writeFile(const std::filesystem::path& path, const std::string& contents,
+               std::filesystem::perms mode = std::filesystem::perms(0644));
+std::string readFile(const std::filesystem::path& path);
+bool present(const std::filesystem::path& path);
+
+// Everything a copy must keep, keyed by path relative to `folder` ("." for the folder itself):
+// kind, permission bits, modification time and file contents or link target.
+std::map<std::string, std::string> describeTree(const std::filesystem::path& folder);
+
+// Immutable flag: even root can neither change nor rename nor remove the entry. False where the
+// flag cannot be set (no privilege, file system without it).
+bool setImmutable(const std::filesystem::path& path, bool on);
+
+// The description of the Failure the call raised, or "" when it did not raise.
+template <typename F> std::string failureOf(F&& call) {
+    try {
+        call();
+    } catch (const std::exception& failure) {
+        return failure.what();
+    }
+    return {};
+}
+
+inline std::string quoted(const char* description, const std::filesystem::path& path) {
+    return std::string(description) + ": '" + path.string() + "'";
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "runtime/Form.h"
+#include "runtime/core/Failure.h"
+
+#include <QTest>
+#include <string>
+
+namespace tolvar::rt::test {
+
+// A form with no design of its own, for tests that place their controls on it.
+class BlankForm : public Form {
+public:
+    BlankForm() : Form(QStringLiteral("frmTest")) { move(0, 0, 7200, 5400); }
+};
+
+// The description of the failure `action` raises, or empty when it raises none.
+template <class Action> std::string failureOf(Action&& action) {
+    try {
+        action();
+    } catch (const Failure& failure) {
+        return failure.description();
+    }
+    return {};
+}
+
+// Focus, Tab and access keys only behave as they do for a user in the active window.
+inline bool showActive(Form& form) {
+    form.showForm();
+    return QTest::qWaitForWindowActive(&form);
+}
+
+} // namespace tolvar::rt::test
