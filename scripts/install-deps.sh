@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libgl-dev libqt6svg6
     libgtest-dev libgmock-dev
     xvfb xauth
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-urw-base35
 )
 
 missing=()

@@ -3,6 +3,8 @@
 #include "runtime/SequentialFiles.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
 #include <QStringList>
 #include <QStyleFactory>
 #include <cstdio>
@@ -32,6 +34,14 @@ void prepareApplication() {
     QApplication::setApplicationName(title());
     // One style on every desktop, so that button colours and metrics are the program's own.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // The forms are designed in a Palatino-like face; where it is not installed the closest
+    // free faces stand in, rather than whatever sans face the font matcher would pick.
+    const QString designFace = QStringLiteral("Book Antiqua");
+    if (!QFontDatabase::hasFamily(designFace)) {
+        QFont::insertSubstitutions(designFace,
+                                   {QStringLiteral("P052"), QStringLiteral("TeX Gyre Pagella"),
+                                    QStringLiteral("URW Palladio L"), QStringLiteral("Palatino")});
+    }
 }
 
 QString title() {
