@@ -15,5 +15,15 @@ file(MAKE_DIRECTORY "${SANDBOX}/products/Lumeo/Norvik" "${SANDBOX}/products/Vant
 file(WRITE "${SANDBOX}/products/Lumeo/Norvik/README.txt" "Norvik utility (outdated copy)\n")
 file(WRITE "${SANDBOX}/products/Lumeo/Norvik/obsolete.dll" "left over from an old version\n")
 
-configure_file("${SOURCE_DIR}/registry.reg.in" "${SANDBOX}/registry.reg" @ONLY NEWLINE_STYLE CRLF)
+# The registry file is written the way a Windows export writes it: UTF-16LE with a byte-order
+# mark and CR LF line ends.
+configure_file("${SOURCE_DIR}/registry.reg.in" "${SANDBOX}/registry.utf8.reg" @ONLY NEWLINE_STYLE CRLF)
+execute_process(
+  COMMAND iconv -f UTF-8 -t UTF-16 "${SANDBOX}/registry.utf8.reg"
+  OUTPUT_FILE "${SANDBOX}/registry.reg"
+  RESULT_VARIABLE converted)
+if(NOT converted EQUAL 0)
+  message(FATAL_ERROR "iconv could not write ${SANDBOX}/registry.reg")
+endif()
+file(REMOVE "${SANDBOX}/registry.utf8.reg")
 message(STATUS "Demo sandbox ready in ${SANDBOX}")

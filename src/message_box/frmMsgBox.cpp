@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QLatin1String>
+
 #include <array>
 
 namespace tolvar {

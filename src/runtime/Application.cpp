@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QStringList>
 #include <QStyleFactory>
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>

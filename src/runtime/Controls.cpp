@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMetaProperty>
 #include <QPushButton>
+
 #include <climits>
 
 namespace tolvar::rt {

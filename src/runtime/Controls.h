@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+
 #include <optional>
 
 class QCheckBox;

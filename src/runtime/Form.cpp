@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPointer>
+
 #include <algorithm>
 
 namespace tolvar::rt {

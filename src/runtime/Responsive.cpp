@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QWidget>
+
 #include <exception>
 #include <thread>
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+
 #include <functional>
 
 class QWidget;

@@ -3,6 +3,7 @@
 #include "runtime/core/Failure.h"
 
 #include <QFile>
+
 #include <array>
 #include <cerrno>
 #include <cstdio>

@@ -5,6 +5,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+
 #include <map>
 
 namespace tolvar::rt {

@@ -2,7 +2,11 @@
 
 #include "display/modReso.h"
 #include "message_box/ShowMsgBox.h"
+#include "platform/BrowseFolder.h"
 #include "platform/FolderOps.h"
+#include "platform/ProcessList.h"
+#include "platform/ProcessMatch.h"
+#include "platform/modAPIs.h"
 #include "runtime/Application.h"
 #include "runtime/Responsive.h"
 #include "runtime/StandardMessageBox.h"
@@ -10,10 +14,17 @@
 #include "runtime/core/Numbers.h"
 #include "runtime/core/Resume.h"
 
+#include <QDir>
 #include <QFile>
+
+#include <chrono>
 #include <filesystem>
+#include <optional>
+#include <thread>
 
 namespace tolvar {
+
+QString ProductKey;
 
 namespace {
 const QColor LightGreen(192, 255, 192);
@@ -28,6 +39,11 @@ struct Placement {
 void place(rt::Control& control, const Placement& p) {
     control.move(p.left, p.top, p.width, p.height);
     control.setTabIndex(p.tabIndex);
+}
+
+// The click handlers report a failure in the standard box and go on with the next statement.
+void reportInStandardBox(const std::string& description) {
+    rt::standardMessageBox(QString::fromStdString(description), 0);
 }
 
 std::filesystem::path nativePath(const QString& path) {
@@ -52,6 +68,8 @@ frmUpdate::frmUpdate()
     createControls();
     cmdUpdate->connect(cmdUpdate, &rt::Control::Click, this, &frmUpdate::cmdUpdate_Click);
     cmdexit->connect(cmdexit, &rt::Control::Click, this, &frmUpdate::cmdexit_Click);
+    chkPrd.onClick([this](std::int16_t index) { chkPrd_Click(index); });
+    cmdDataDir.onClick([this](std::int16_t index) { cmdDataDir_Click(index); });
 }
 
 void frmUpdate::createControls() {
@@ -128,6 +146,56 @@ void frmUpdate::cmdexit_Click() {
     }
 }
 
+void frmUpdate::chkPrd_Click(std::int16_t Index) {
+    const QChar separator = QDir::separator();
+    rt::TextBox& directory = txtDataDir[Index];
+    rt::step([&] { directory.setText(QString()); }, reportInStandardBox);
+    rt::step([&] { cmdDataDir[Index].setEnabled(chkPrd[Index].value() == 1); },
+             reportInStandardBox);
+    if (rt::passes([&] { return chkPrd[Index].value() != 1; }, reportInStandardBox)) {
+        return;
+    }
+    rt::step(
+        [&] {
+            if (Index == 0) {
+                ProductKey = QStringLiteral("Lumeo");
+            } else if (Index == 1) {
+                ProductKey = QStringLiteral("Vantro");
+            }
+        },
+        reportInStandardBox);
+    rt::step(
+        [&] {
+            directory.setText(QString::fromStdString(modAPIs::ReadRegistryValue(
+                modAPIs::HKEY_LOCAL_MACHINE, "Software\\TolvarInfo\\" + ProductKey.toStdString(),
+                "InstallPath", 1, "")));
+        },
+        reportInStandardBox);
+    // Up to two trailing separators go, so a directory never forms a doubled one.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (rt::passes([&] { return directory.text().endsWith(separator); }, reportInStandardBox)) {
+            rt::step([&] { directory.setText(directory.text().chopped(1)); }, reportInStandardBox);
+        }
+    }
+    // A network share is never taken as an installation directory.
+    if (rt::passes([&] { return directory.text().startsWith(QString(2, separator)); },
+                   reportInStandardBox)) {
+        rt::step([&] { directory.setText(QString()); }, reportInStandardBox);
+    }
+}
+
+void frmUpdate::cmdDataDir_Click(std::int16_t Index) {
+    try {
+        const QString folder = modAPIs::BrowseFolder(this, true, true);
+        if (folder.isEmpty()) {
+            return;
+        }
+        txtDataDir[Index].setText(folder.endsWith(QDir::separator()) ? folder.chopped(1) : folder);
+    } catch (const rt::Failure&) {
+        // The box keeps the text it had; there is nothing to tell the user.
+    }
+}
+
 void frmUpdate::cmdUpdate_Click() {
     // Input stays blocked from the check to the end of the run, so no second run starts
     // inside this one and no row is copied to a directory that did not pass the check.
@@ -136,36 +204,34 @@ void frmUpdate::cmdUpdate_Click() {
     }
     running_ = true;
     const rt::InputBlock block(this);
-    const auto report = [](const std::string& description) {
-        rt::standardMessageBox(QString::fromStdString(description), 0);
-    };
     const auto say = [](const QString& text) { rt::standardMessageBox(text, 64); };
 
     std::int16_t chosen = 0;
     bool ended = false;
     for (int i = 0; i <= chkPrd.ubound() && !ended; ++i) {
-        if (!rt::passes([&] { return chkPrd[i].value() == 1; }, report)) {
+        if (!rt::passes([&] { return chkPrd[i].value() == 1; }, reportInStandardBox)) {
             continue;
         }
-        if (rt::passes([&] { return txtDataDir[i].text().isEmpty(); }, report)) {
+        if (rt::passes([&] { return txtDataDir[i].text().isEmpty(); }, reportInStandardBox)) {
             rt::step([&] { say(QStringLiteral("Please enter path of ") + chkPrd[i].caption()); },
-                     report);
+                     reportInStandardBox);
             ended = true;
         } else if (rt::passes(
                        [&] { return !platform::folderExists(nativePath(txtDataDir[i].text())); },
-                       report)) {
+                       reportInStandardBox)) {
             rt::step([&] { say(QStringLiteral("Folder not exists ") + txtDataDir[i].text()); },
-                     report);
+                     reportInStandardBox);
             ended = true;
         } else {
-            rt::step([&] { chosen = rt::addInt16(chosen, 1); }, report);
+            rt::step([&] { chosen = rt::addInt16(chosen, 1); }, reportInStandardBox);
         }
     }
     if (!ended) {
-        if (rt::passes([&] { return chosen == 0; }, report)) {
-            rt::step([&] { say(QStringLiteral("Please select a product to update.")); }, report);
+        if (rt::passes([&] { return chosen == 0; }, reportInStandardBox)) {
+            rt::step([&] { say(QStringLiteral("Please select a product to update.")); },
+                     reportInStandardBox);
         } else {
-            rt::step([&] { UpdateNorvikOnMachine(); }, report);
+            rt::step([&] { UpdateNorvikOnMachine(); }, reportInStandardBox);
         }
     }
     running_ = false;
@@ -173,7 +239,8 @@ void frmUpdate::cmdUpdate_Click() {
 
 void frmUpdate::UpdateNorvikOnMachine() {
     try {
-        const QString source = rt::app::executableDirectory() + QStringLiteral("/Norvik");
+        const QString source =
+            rt::app::executableDirectory() + QDir::separator() + QStringLiteral("Norvik");
         KillProcessByName(QStringLiteral("norvikAgent.exe"));
         KillProcessByName(QStringLiteral("norvikAgentW.exe"));
         KillProcessByName(QStringLiteral("Node.exe"));
@@ -189,7 +256,8 @@ void frmUpdate::UpdateNorvikOnMachine() {
             const QString product = chkPrd[i].caption();
             lblProg->setCaption(QStringLiteral("Updating ") + product + QStringLiteral(" ..."));
             rt::app::doEvents();
-            const QString target = txtDataDir[i].text() + QStringLiteral("/Norvik");
+            const QString target =
+                txtDataDir[i].text() + QDir::separator() + QStringLiteral("Norvik");
             rt::runResponsively(
                 [&] { platform::replaceFolder(nativePath(source), nativePath(target)); });
             const QString outcome = platform::folderExists(nativePath(target))
@@ -209,7 +277,16 @@ void frmUpdate::UpdateNorvikOnMachine() {
     cmdUpdate->setFocus();
 }
 
-// The process walk lands with the platform's process list; until then no process is ended.
-void frmUpdate::KillProcessByName(QString /*name*/) {}
+void frmUpdate::KillProcessByName(QString name) {
+    platform::ProcessSnapshot snapshot;
+    if (const std::optional<std::uint32_t> id =
+            platform::findFirstProcess(snapshot, name.toLocal8Bit().toStdString())) {
+        modAPIs::KillProcessById(*id);
+        rt::app::doEvents();
+        // Gives the ended process time to let go of the product's files.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        rt::app::doEvents();
+    }
+}
 
 } // namespace tolvar

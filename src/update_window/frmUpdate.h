@@ -5,9 +5,13 @@
 #include "runtime/Form.h"
 
 #include <QString>
+
 #include <cstdint>
 
 namespace tolvar {
+
+// The registry subkey of the product whose box was ticked last; empty until one is.
+extern QString ProductKey;
 
 // The update window: one row per product (tick box, installation directory, browse button),
 // the progress label, and the update and exit buttons. Row i is product i.
@@ -27,6 +31,8 @@ public:
 
     void cmdUpdate_Click();
     void cmdexit_Click();
+    void chkPrd_Click(std::int16_t Index);
+    void cmdDataDir_Click(std::int16_t Index);
     void UpdateNorvikOnMachine();
     void KillProcessByName(QString name);
 

@@ -22,11 +22,10 @@ void TreeFixture::TearDown() {
     setImmutable(root, false);
     for (auto it = fs::recursive_directory_iterator(root, ignored);
          it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        if (it->is_symlink(ignored))
-            continue;
-        setImmutable(it->path(), false);
-        if (it->is_directory(ignored))
+        if (!it->is_symlink(ignored)) {
+            setImmutable(it->path(), false);
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        }
     }
     fs::remove_all(root, ignored);
 }
@@ -48,34 +47,25 @@ bool present(const fs::path& path) {
     return fs::exists(fs::symlink_status(path, ignored));
 }
 
-namespace {
-
-std::string describeEntry(const fs::path& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
-        return "missing";
-    std::ostringstream out;
-    out << std::oct << (info.st_mode & 07777) << std::dec << " @" << info.st_mtim.tv_sec << "."
-        << info.st_mtim.tv_nsec << " ";
-    if (S_ISLNK(info.st_mode))
-        out << "link -> " << fs::read_symlink(path).string();
-    else if (S_ISDIR(info.st_mode))
-        out << "folder";
-    else if (S_ISREG(info.st_mode))
-        out << "file: " << readFile(path);
-    else
-        out << "special";
-    return out.str();
-}
-
-} // namespace
-
 std::map<std::string, std::string> describeTree(const fs::path& folder) {
-    std::map<std::string, std::string> tree{{".", describeEntry(folder)}};
+    const auto describe = [](const fs::path& path) -> std::string {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0)
+            return "missing";
+        std::ostringstream out;
+        out << std::oct << (info.st_mode & 07777) << std::dec << " @" << info.st_mtim.tv_sec << "."
+            << info.st_mtim.tv_nsec << " ";
+        if (S_ISLNK(info.st_mode))
+            return out.str() + "link -> " + fs::read_symlink(path).string();
+        if (S_ISREG(info.st_mode))
+            return out.str() + "file: " + readFile(path);
+        return out.str() + (S_ISDIR(info.st_mode) ? "folder" : "special");
+    };
+    std::map<std::string, std::string> tree{{".", describe(folder)}};
     std::error_code notAFolder;
     for (auto it = fs::recursive_directory_iterator(folder, notAFolder);
          it != fs::recursive_directory_iterator(); ++it)
-        tree[fs::relative(it->path(), folder).string()] = describeEntry(it->path());
+        tree[fs::relative(it->path(), folder).string()] = describe(it->path());
     return tree;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <filesystem>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -20,15 +21,12 @@ void writeFile(const std::filesystem::path& path, const std::string& contents,
 std::string readFile(const std::filesystem::path& path);
 bool present(const std::filesystem::path& path);
 
-// Everything a copy must keep, keyed by path relative to `folder` ("." for the folder itself):
-// kind, permission bits, modification time and file contents or link target.
+// Per path below `folder` ("." for itself): mode bits, modification time, contents or target.
 std::map<std::string, std::string> describeTree(const std::filesystem::path& folder);
 
-// Immutable flag: even root can neither change nor rename nor remove the entry. False where the
-// flag cannot be set (no privilege, file system without it).
+// False where the flag cannot be set (no privilege, file system without it).
 bool setImmutable(const std::filesystem::path& path, bool on);
 
-// The description of the Failure the call raised, or "" when it did not raise.
 template <typename F> std::string failureOf(F&& call) {
     try {
         call();

@@ -4,6 +4,7 @@
 #include "runtime/core/Failure.h"
 
 #include <QTest>
+
 #include <string>
 
 namespace tolvar::rt::test {

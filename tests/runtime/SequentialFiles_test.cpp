@@ -1,62 +1,52 @@
 #include "RuntimeTestSupport.h"
+#include "runtime/Application.h"
 #include "runtime/SequentialFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
+
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace tolvar::rt;
 using tolvar::rt::test::failureOf;
 
 namespace {
 
+QByteArray contentOf(const QString& file) {
+    QFile read(file);
+    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray("<missing>");
+}
+
 class SequentialFiles : public ::testing::Test {
 protected:
     void TearDown() override { files::closeAll(); }
-
     QString path(const QString& name) const { return folder.filePath(name); }
-
-    static QByteArray contentOf(const QString& file) {
-        QFile read(file);
-        return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray("<missing>");
-    }
-
     QTemporaryDir folder;
 };
 
-TEST_F(SequentialFiles, FreeNumbersCountFromOneAndRunOutAfter255) {
+TEST_F(SequentialFiles, FreeFileGivesTheLowestUnusedNumberUpTo255) {
     EXPECT_EQ(files::freeFile(), 1);
-    files::openForOutput(1, path(QStringLiteral("1.log")));
-    EXPECT_EQ(files::freeFile(), 2);
-    for (int number = 2; number <= 255; ++number) {
-        files::openForOutput(number, path(QString::number(number) + QStringLiteral(".log")));
+    for (int number = 1; number <= 255; ++number) {
+        files::openForOutput(number, path(QString::number(number)));
     }
-    EXPECT_EQ(failureOf([] { files::freeFile(); }), "Too many files");
+    EXPECT_EQ(failureOf([] { files::freeFile(); }), desc::TooManyFiles);
     files::close(7);
-    EXPECT_EQ(files::freeFile(), 7) << "the lowest number free";
+    EXPECT_EQ(files::freeFile(), 7);
 }
 
-TEST_F(SequentialFiles, OpenForOutputCreatesOrEmptiesTheFile) {
-    const QString created = path(QStringLiteral("new.log"));
-    files::openForOutput(1, created);
-    EXPECT_TRUE(QFile::exists(created));
-    files::close(1);
-    EXPECT_EQ(contentOf(created), QByteArray());
-
-    const QString existing = path(QStringLiteral("old.log"));
-    QFile old(existing);
+TEST_F(SequentialFiles, OutputEmptiesTheFileAndWritesEightBitLinesEndingInCrLf) {
+    const QString file = path(QStringLiteral("Updater.log"));
+    QFile old(file);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("left from an earlier run\r\n");
     old.close();
-    files::openForOutput(2, existing);
-    files::close(2);
-    EXPECT_EQ(contentOf(existing), QByteArray());
-}
 
-TEST_F(SequentialFiles, PrintLineWritesTheLocalesEightBitTextEndingInCrLf) {
-    const QString file = path(QStringLiteral("Updater.log"));
     const QString accented = QStringLiteral("Caf\u00e9 \u00fcber Norvik");
     files::openForOutput(1, file);
+    EXPECT_EQ(contentOf(file), QByteArray());
     files::printLine(1, QStringLiteral("[START]"));
     files::printLine(1, accented);
     files::printLine(1, QString());
@@ -66,31 +56,37 @@ TEST_F(SequentialFiles, PrintLineWritesTheLocalesEightBitTextEndingInCrLf) {
 }
 
 TEST_F(SequentialFiles, FailuresNameTheirCause) {
-    EXPECT_EQ(
-        failureOf([&] { files::openForOutput(1, path(QStringLiteral("missing/Updater.log"))); }),
-        "Path not found");
-    EXPECT_EQ(failureOf([] { files::printLine(1, QStringLiteral("x")); }),
-              "Bad file name or number");
-    EXPECT_EQ(failureOf([&] { files::openForOutput(0, path(QStringLiteral("a.log"))); }),
-              "Bad file name or number");
-    EXPECT_EQ(failureOf([&] { files::openForOutput(256, path(QStringLiteral("a.log"))); }),
-              "Bad file name or number");
-
-    files::openForOutput(1, path(QStringLiteral("a.log")));
-    EXPECT_EQ(failureOf([&] { files::openForOutput(1, path(QStringLiteral("b.log"))); }),
-              "File already open");
+    const QString file = path(QStringLiteral("a.log"));
+    EXPECT_EQ(failureOf([&] { files::openForOutput(1, path(QStringLiteral("no/a.log"))); }),
+              desc::PathNotFound);
+    files::openForOutput(1, file);
+    EXPECT_EQ(failureOf([&] { files::openForOutput(1, file); }), desc::FileAlreadyOpen);
     files::close(1);
     EXPECT_EQ(failureOf([] { files::printLine(1, QStringLiteral("x")); }),
-              "Bad file name or number")
-        << "a closed number is no longer usable";
-    EXPECT_EQ(failureOf([] {
-                  files::close(1);
-                  files::close(9);
-                  files::close(0);
-                  files::close(300);
-              }),
-              "")
-        << "closing a number that is not open does nothing";
+              desc::BadFileNameOrNumber);
+}
+
+TEST(AppEnd, EndsAtOnceWithTheStatusGivenAndOpenFilesClosed) {
+    // The death test's child reruns this body from the top, so it must find the parent's path.
+    constexpr const char* endFileVariable = "TOLVAR_TEST_END_FILE";
+    std::optional<QTemporaryDir> folder;
+    QString path = qEnvironmentVariable(endFileVariable);
+    if (path.isEmpty()) {
+        folder.emplace();
+        path = folder->filePath(QStringLiteral("Updater.log"));
+        qputenv(endFileVariable, QFile::encodeName(path));
+    }
+    EXPECT_EXIT(
+        {
+            const int number = files::freeFile();
+            files::openForOutput(number, path);
+            files::printLine(number, QStringLiteral("[END]"));
+            QTimer::singleShot(0, [number] { files::printLine(number, QStringLiteral("late")); });
+            app::end(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    qunsetenv(endFileVariable);
+    EXPECT_EQ(contentOf(path), QByteArray("[END]\r\n")) << "no event ran after the end";
 }
 
 } // namespace

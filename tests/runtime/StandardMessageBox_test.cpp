@@ -1,98 +1,72 @@
 #include "runtime/MessageBoxStyle.h"
 #include "runtime/StandardMessageBox.h"
+#include "support/ModalAnswer.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
+
 #include <gtest/gtest.h>
-#include <tuple>
+
 #include <vector>
 
 using namespace tolvar::rt;
 
 namespace {
 
-// Answers the next box from inside its modal loop, once it is up, as a user would.
-class BoxAnswerer {
-public:
-    explicit BoxAnswerer(std::function<void(QMessageBox&)> answer) : answer_(std::move(answer)) {
-        QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                poll_.stop();
-                answer_(*box);
-            }
-        });
-        poll_.start(10);
+// Only the styles where a naive bit-mask decoding goes wrong.
+TEST(MsgBoxStyle, DecodesByTheFirstBitTestThatHolds) {
+    const struct {
+        std::int32_t style;
+        int iconKind, buttonSet, defaultButton;
+        std::vector<MsgBoxResultCode> buttons;
+    } cases[] = {
+        {6, 0, 4, 0, {ResultYes, ResultNo}},
+        {7, 0, 5, 0, {ResultRetry, ResultCancel}},
+        {112, 64, 0, 0, {ResultOk}},
+        {292, 32, 4, 256, {ResultYes, ResultNo}},
+        {516, 0, 4, 512, {ResultYes, ResultNo}},
+        {4096 + 8 + 48, 48, 0, 0, {ResultOk}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.style);
+        const MsgBoxStyle decoded = MsgBoxStyle::decode(c.style);
+        std::vector<MsgBoxResultCode> buttons;
+        for (int i = 0; i < decoded.buttonCount(); ++i) {
+            buttons.push_back(decoded.buttonResult(i));
+        }
+        EXPECT_EQ(decoded.iconKind, c.iconKind);
+        EXPECT_EQ(decoded.buttonSet, c.buttonSet);
+        EXPECT_EQ(decoded.defaultButton, c.defaultButton);
+        EXPECT_EQ(buttons, c.buttons);
     }
-
-private:
-    std::function<void(QMessageBox&)> answer_;
-    QTimer poll_;
-};
-
-BoxAnswerer clicking(QMessageBox::StandardButton button) {
-    return BoxAnswerer([button](QMessageBox& box) { box.button(button)->click(); });
 }
 
-TEST(StandardMessageBoxHook, SeesPromptStyleAndTheCaptionTheBoxWouldCarry) {
-    std::vector<std::tuple<QString, std::int32_t, QString>> seen;
-    setStandardMessageBoxHook(
-        [&](const QString& prompt, std::int32_t style, const QString& caption) {
-            seen.emplace_back(prompt, style, caption);
-            return static_cast<int>(ResultYes);
-        });
-    EXPECT_EQ(standardMessageBox(QStringLiteral("Do you really want to Exit?"), 292), ResultYes);
+TEST(StandardMessageBox, HookSeesTheCaptionTheBoxWouldCarry) {
+    QStringList captions;
+    setStandardMessageBoxHook([&](const QString&, std::int32_t, const QString& caption) {
+        captions.push_back(caption);
+        return static_cast<int>(ResultYes);
+    });
+    EXPECT_EQ(standardMessageBox(QStringLiteral("Exit?"), 292), ResultYes);
     standardMessageBox(QStringLiteral("Path not found"), 48, QStringLiteral("cmdUpdate_Click"));
     standardMessageBox(QStringLiteral("Done"), 0, QString());
     setStandardMessageBoxHook(nullptr);
-
-    using Seen = std::tuple<QString, std::int32_t, QString>;
-    EXPECT_EQ(seen, (std::vector<Seen>{
-                        {QStringLiteral("Do you really want to Exit?"), 292,
-                         QStringLiteral("TolvarNorvikUpdater")},
-                        {QStringLiteral("Path not found"), 48, QStringLiteral("cmdUpdate_Click")},
-                        {QStringLiteral("Done"), 0, QString()},
-                    }));
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("TolvarNorvikUpdater"),
+                                     QStringLiteral("cmdUpdate_Click"), QString()}));
 }
 
-TEST(StandardMessageBoxShown, OkAnswersOneUnderTheApplicationTitle) {
-    QString caption;
-    int buttons = 0;
-    BoxAnswerer user([&](QMessageBox& box) {
-        caption = box.windowTitle();
-        buttons = static_cast<int>(box.buttons().size());
-        box.button(QMessageBox::Ok)->click();
-    });
-    EXPECT_EQ(standardMessageBox(QStringLiteral("Update Successfully."), 0), ResultOk);
-    EXPECT_EQ(caption, QStringLiteral("TolvarNorvikUpdater"));
-    EXPECT_EQ(buttons, 1);
-}
-
-TEST(StandardMessageBoxShown, YesAndNoAnswerSixAndSeven) {
-    {
-        const BoxAnswerer user = clicking(QMessageBox::Yes);
-        EXPECT_EQ(standardMessageBox(QStringLiteral("Continue?"), 4), ResultYes);
-    }
-    {
-        const BoxAnswerer user = clicking(QMessageBox::No);
-        EXPECT_EQ(standardMessageBox(QStringLiteral("Continue?"), 4), ResultNo);
-    }
-}
-
-TEST(StandardMessageBoxShown, DefaultButtonAndIconComeFromTheStyle) {
+TEST(StandardMessageBox, ShownBoxTakesDefaultAndIconFromTheStyleAndAnswersItsButton) {
     bool noIsDefault = false;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    BoxAnswerer user([&](QMessageBox& box) {
-        noIsDefault = box.defaultButton() == box.button(QMessageBox::No);
-        icon = box.icon();
-        QTest::keyClick(&box, Qt::Key_Return);
+    const tolvar::testsupport::ModalAnswer user([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+        icon = box->icon();
+        QTest::keyClick(box, Qt::Key_Return);
     });
-    EXPECT_EQ(standardMessageBox(QStringLiteral("Do you really want to Exit?"), 292), ResultNo)
-        << "Enter presses the default button";
+    EXPECT_EQ(standardMessageBox(QStringLiteral("Do you really want to Exit?"), 292), ResultNo);
     EXPECT_TRUE(noIsDefault);
     EXPECT_EQ(icon, QMessageBox::Question);
 }

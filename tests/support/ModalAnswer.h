@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+
 #include <functional>
 
 namespace tolvar::testsupport {

@@ -1,3 +1,4 @@
+#include "platform/BrowseFolder.h"
 #include "platform/FolderOps.h"
 #include "runtime/Application.h"
 #include "runtime/Screen.h"
@@ -14,9 +15,15 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cstdlib>
+
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <functional>
 #include <optional>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace tolvar;
@@ -48,6 +55,26 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// A child that runs under the name the program looks for, as a product's helper would.
+pid_t startNamed(const char* name) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execlp("sleep", name, "60", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Until exec has run, the child still carries this program's name.
+    const QString cmdline = QStringLiteral("/proc/%1/cmdline").arg(pid);
+    for (int i = 0; i < 500 && !readFile(cmdline).startsWith(name); ++i) {
+        QTest::qWait(2);
+    }
+    return pid;
+}
+
+bool endedBySigkill(pid_t pid) {
+    int status = 0;
+    return waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
 class UpdateWindow : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -68,6 +95,7 @@ protected:
     }
 
     void TearDown() override {
+        qunsetenv("TOLVAR_REGISTRY");
         rt::setStandardMessageBoxHook(nullptr);
         platform::testing::clearInjectedFailures();
     }
@@ -104,6 +132,22 @@ protected:
         return seen;
     }
 
+    // Points the registry at a file holding the two products' installation directories.
+    void useInstallPaths(const QByteArray& lumeoPath, const QByteArray& vantroPath) {
+        const QString file = sandbox.filePath(QStringLiteral("registry.reg"));
+        writeFile(file, "Windows Registry Editor Version 5.00\r\n\r\n"
+                        "[HKEY_LOCAL_MACHINE\\Software\\TolvarInfo\\Lumeo]\r\n"
+                        "\"InstallPath\"=\"" +
+                            lumeoPath +
+                            "\"\r\n\r\n"
+                            "[HKEY_LOCAL_MACHINE\\Software\\TolvarInfo\\Vantro]\r\n"
+                            "\"InstallPath\"=\"" +
+                            vantroPath + "\"\r\n");
+        qputenv("TOLVAR_REGISTRY", QFile::encodeName(file));
+    }
+
+    void tick(int row) { QTest::mouseClick(window.chkPrd[row].widget(), Qt::LeftButton); }
+
     QPushButton* button(const QString& name) { return window.findChild<QPushButton*>(name); }
 
     bool updated(const QString& product) const {
@@ -134,70 +178,57 @@ protected:
     frmUpdate window;
 };
 
-TEST_F(UpdateWindow, StartsEmptyWithTheFocusOnTheFirstDirectory) {
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Tolvar Norvik Utility Updater"));
+TEST_F(UpdateWindow, StartsEmptyAndTabsInTheDesignOrderSkippingDisabledButtons) {
     for (int row = 0; row <= window.chkPrd.ubound(); ++row) {
         EXPECT_EQ(window.chkPrd[row].value(), 0);
         EXPECT_TRUE(window.txtDataDir[row].text().isEmpty());
         EXPECT_FALSE(window.cmdDataDir[row].isEnabled());
     }
-    EXPECT_EQ(window.chkPrd.ubound(), 1);
-    EXPECT_EQ(window.chkPrd[0].caption(), QStringLiteral("Lumeo"));
-    EXPECT_EQ(window.chkPrd[1].caption(), QStringLiteral("Vantro"));
     EXPECT_FALSE(window.lblProg->isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), window.txtDataDir[0].widget());
     EXPECT_EQ(window.scaleWidth(), rt::screen::fromPixelsX(rt::screen::toPixelsX(8160)));
     EXPECT_EQ(window.scaleHeight(), rt::screen::fromPixelsY(rt::screen::toPixelsY(1935)));
-    EXPECT_EQ(window.cmdUpdate->left(), 6840);
-    EXPECT_EQ(window.txtDataDir[1].top(), 960);
-    EXPECT_DOUBLE_EQ(window.chkPrd[0].fontSize(), 11.25);
-    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_FALSE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
-}
+    EXPECT_FALSE(window.windowFlags() &
+                 (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
 
-TEST_F(UpdateWindow, TabSkipsDisabledBrowseButtonsInTheDesignOrder) {
-    const std::vector<QWidget*> expected = {
+    EXPECT_EQ(QApplication::focusWidget(), window.txtDataDir[0].widget());
+    const std::vector<QWidget*> order = {
         button(QStringLiteral("cmdUpdate")), button(QStringLiteral("cmdexit")),
         window.chkPrd[0].widget(),           window.chkPrd[1].widget(),
         window.txtDataDir[1].widget(),       window.txtDataDir[0].widget(),
     };
-    for (QWidget* next : expected) {
+    for (QWidget* next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
     }
 }
 
-TEST_F(UpdateWindow, NothingTickedOnlyAsksForAProduct) {
+TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemBeforeAnythingIsTouched) {
+    const QString missing = sandbox.filePath(QStringLiteral("no such dir"));
     EXPECT_FALSE(pressUpdate().has_value());
-    ASSERT_EQ(standardBoxes.size(), 1u);
-    EXPECT_EQ(standardBoxes[0].prompt, QStringLiteral("Please select a product to update."));
-    EXPECT_EQ(standardBoxes[0].style, 64);
-    EXPECT_EQ(standardBoxes[0].caption, QStringLiteral("TolvarNorvikUpdater"));
-    EXPECT_TRUE(untouched(lumeo));
-}
-
-TEST_F(UpdateWindow, TheFirstFailingRowStopsThePressBeforeAnythingIsCopied) {
     window.chkPrd[0].setValue(1);
     choose(1, vantro);
     EXPECT_FALSE(pressUpdate().has_value());
-    ASSERT_EQ(standardBoxes.size(), 1u);
-    EXPECT_EQ(standardBoxes[0].prompt, QStringLiteral("Please enter path of Lumeo"));
-    EXPECT_TRUE(untouched(vantro));
-
-    standardBoxes.clear();
-    const QString missing = sandbox.filePath(QStringLiteral("no such dir"));
     choose(0, lumeo);
     choose(1, missing);
     EXPECT_FALSE(pressUpdate().has_value());
-    ASSERT_EQ(standardBoxes.size(), 1u);
-    EXPECT_EQ(standardBoxes[0].prompt, QStringLiteral("Folder not exists ") + missing);
-    EXPECT_EQ(standardBoxes[0].style, 64);
+
+    ASSERT_EQ(standardBoxes.size(), 3u);
+    EXPECT_EQ(standardBoxes[0].prompt, QStringLiteral("Please select a product to update."));
+    EXPECT_EQ(standardBoxes[1].prompt, QStringLiteral("Please enter path of Lumeo"));
+    EXPECT_EQ(standardBoxes[2].prompt, QStringLiteral("Folder not exists ") + missing);
+    for (const StandardBoxCall& shown : standardBoxes) {
+        EXPECT_EQ(shown.style, 64);
+        EXPECT_EQ(shown.caption, QStringLiteral("TolvarNorvikUpdater"));
+    }
     EXPECT_TRUE(untouched(lumeo));
+    EXPECT_TRUE(untouched(vantro));
 }
 
-TEST_F(UpdateWindow, BothRowsAreReplacedAndSummedUpInOrder) {
+TEST_F(UpdateWindow, BothRowsAreReplacedOrCopiedAndSummedUpInOrder) {
+    const QString fresh = sandbox.filePath(QStringLiteral("products/Fresh"));
+    QDir().mkpath(fresh);
     choose(0, lumeo);
-    choose(1, vantro);
+    choose(1, fresh);
     const auto box = pressUpdate();
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->message,
@@ -205,46 +236,47 @@ TEST_F(UpdateWindow, BothRowsAreReplacedAndSummedUpInOrder) {
     EXPECT_EQ(box->caption, QStringLiteral("TolvarNorvikUpdater"));
     EXPECT_TRUE(standardBoxes.empty());
     EXPECT_TRUE(updated(lumeo));
-    EXPECT_TRUE(updated(vantro));
+    EXPECT_TRUE(updated(fresh));
     expectIdleAfterRun();
 }
 
-TEST_F(UpdateWindow, ATargetWithoutNorvikIsSimplyCopied) {
-    const QString fresh = sandbox.filePath(QStringLiteral("products/Fresh"));
-    QDir().mkpath(fresh);
-    choose(1, fresh);
+TEST_F(UpdateWindow, TheRunEndsTheProductsHelperProcesses) {
+    const pid_t agent = startNamed("norvikAgent.exe");
+    const pid_t node = startNamed("C:\\Tools\\NODE.EXE");
+    const pid_t bystander = startNamed("anode.exe");
+    choose(0, lumeo);
     const auto box = pressUpdate();
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->message, QStringLiteral("[Vantro] Update Successfully."));
-    EXPECT_EQ(readFile(fresh + QStringLiteral("/Norvik/agent.cfg")), "new agent");
+    EXPECT_EQ(box->message, QStringLiteral("[Lumeo] Update Successfully."));
+    EXPECT_TRUE(endedBySigkill(agent));
+    EXPECT_TRUE(endedBySigkill(node));
+    EXPECT_EQ(waitpid(bystander, nullptr, WNOHANG), 0) << "a longer name is not a match";
+    kill(bystander, SIGKILL);
+    waitpid(bystander, nullptr, 0);
 }
 
-TEST_F(UpdateWindow, AMissingSourceReportsUnderTheRunsNameAndTouchesNothing) {
-    QDir(programDir + QStringLiteral("/Norvik")).removeRecursively();
+TEST_F(UpdateWindow, AFailingCopyReportsUnderTheRunsNameAndKeepsEveryOldFolder) {
+    const std::pair<std::function<void()>, QString> faults[] = {
+        {[] { platform::testing::failCopyAfter(1, "Disk full"); }, QStringLiteral("Disk full")},
+        {[this] {
+             platform::testing::clearInjectedFailures();
+             QDir(programDir + QStringLiteral("/Norvik")).removeRecursively();
+         },
+         QStringLiteral("Path not found")},
+    };
     choose(0, lumeo);
     choose(1, vantro);
-    const auto box = pressUpdate();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->caption, QStringLiteral("UpdateNorvikOnMachine"));
-    EXPECT_TRUE(box->message.startsWith(QStringLiteral("Path not found")))
-        << box->message.toStdString();
-    EXPECT_TRUE(box->exclamation);
-    EXPECT_TRUE(untouched(lumeo));
-    EXPECT_TRUE(untouched(vantro));
-    expectIdleAfterRun();
-}
-
-TEST_F(UpdateWindow, AFailureInTheMiddleOfACopyKeepsTheOldFolderAndStopsTheRun) {
-    platform::testing::failCopyAfter(1, "Disk full");
-    choose(0, lumeo);
-    choose(1, vantro);
-    const auto box = pressUpdate();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->caption, QStringLiteral("UpdateNorvikOnMachine"));
-    EXPECT_TRUE(box->message.startsWith(QStringLiteral("Disk full")));
-    EXPECT_TRUE(untouched(lumeo));
-    EXPECT_TRUE(untouched(vantro));
-    expectIdleAfterRun();
+    for (const auto& [provoke, description] : faults) {
+        provoke();
+        const auto box = pressUpdate();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->caption, QStringLiteral("UpdateNorvikOnMachine"));
+        EXPECT_TRUE(box->message.startsWith(description)) << box->message.toStdString();
+        EXPECT_TRUE(box->exclamation);
+        EXPECT_TRUE(untouched(lumeo));
+        EXPECT_TRUE(untouched(vantro));
+        expectIdleAfterRun();
+    }
 }
 
 TEST_F(UpdateWindow, AFailureInTheSecondRowKeepsTheFirstReplacedAndShowsNoSummary) {
@@ -285,6 +317,68 @@ TEST_F(UpdateWindow, InputDuringARunIsDroppedSoNoSecondRunStarts) {
     // Once the run is over the window takes input again.
     QTest::keyClicks(window.txtDataDir[0].widget(), QStringLiteral("x"));
     EXPECT_EQ(window.txtDataDir[0].text(), lumeo + QStringLiteral("x"));
+}
+
+TEST_F(UpdateWindow, TickingFillsTheDirectoryFromTheRegistryAndUntickingEmptiesTheRow) {
+    useInstallPaths(lumeo.toUtf8() + "/", "//server/share/Vantro");
+    tick(0);
+    EXPECT_EQ(window.txtDataDir[0].text(), lumeo);
+    EXPECT_TRUE(window.cmdDataDir[0].isEnabled());
+    EXPECT_EQ(ProductKey, QStringLiteral("Lumeo"));
+
+    tick(1);
+    EXPECT_TRUE(window.txtDataDir[1].text().isEmpty()) << "a network share is never taken";
+    EXPECT_TRUE(window.cmdDataDir[1].isEnabled());
+    EXPECT_EQ(ProductKey, QStringLiteral("Vantro"));
+
+    QTest::keyClicks(window.txtDataDir[0].widget(), QStringLiteral("/typed"));
+    tick(0);
+    EXPECT_TRUE(window.txtDataDir[0].text().isEmpty());
+    EXPECT_FALSE(window.cmdDataDir[0].isEnabled());
+    EXPECT_EQ(ProductKey, QStringLiteral("Vantro")) << "unticking does not change the key";
+    EXPECT_TRUE(standardBoxes.empty());
+
+    tick(1);
+    tick(0);
+    const auto box = pressUpdate();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->message, QStringLiteral("[Lumeo] Update Successfully."));
+    EXPECT_TRUE(updated(lumeo));
+}
+
+TEST_F(UpdateWindow, UpToTwoTrailingSeparatorsAreRemoved) {
+    const std::pair<QByteArray, QString> cases[] = {
+        {"/opt/Lumeo//", QStringLiteral("/opt/Lumeo")},
+        {"/opt/Lumeo///", QStringLiteral("/opt/Lumeo/")},
+        {"/", QString()},
+        {"", QString()},
+    };
+    for (const auto& [stored, shown] : cases) {
+        useInstallPaths(stored, stored);
+        window.chkPrd[0].setValue(0);
+        window.chkPrd[0].setValue(1);
+        EXPECT_EQ(window.txtDataDir[0].text(), shown) << stored.toStdString();
+    }
+    qunsetenv("TOLVAR_REGISTRY");
+    window.chkPrd[1].setValue(1);
+    EXPECT_TRUE(window.txtDataDir[1].text().isEmpty()) << "no registry file, no directory";
+    EXPECT_TRUE(window.cmdDataDir[1].isEnabled());
+}
+
+TEST_F(UpdateWindow, BrowsingReplacesTheDirectoryUnlessCancelled) {
+    window.chkPrd[0].setValue(1);
+    window.txtDataDir[0].setText(QStringLiteral("/typed"));
+    const std::pair<QString, QString> answers[] = {
+        {QString(), QStringLiteral("/typed")},
+        {QStringLiteral("/srv/picked/"), QStringLiteral("/srv/picked")},
+        {QStringLiteral("/srv/other"), QStringLiteral("/srv/other")},
+        {QStringLiteral("/"), QString()},
+    };
+    for (const auto& [answer, shown] : answers) {
+        modAPIs::testing::setNextDirectory(answer);
+        QTest::mouseClick(button(QStringLiteral("cmdDataDir_0")), Qt::LeftButton);
+        EXPECT_EQ(window.txtDataDir[0].text(), shown) << answer.toStdString();
+    }
 }
 
 TEST_F(UpdateWindow, ExitAnsweredNoChangesNothing) {

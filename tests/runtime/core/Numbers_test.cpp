@@ -1,8 +1,9 @@
 #include "runtime/core/Failure.h"
 #include "runtime/core/Numbers.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
+
+#include <cmath>
 #include <limits>
 
 using namespace tolvar::rt;

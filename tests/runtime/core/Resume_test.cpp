@@ -2,6 +2,7 @@
 #include "runtime/core/Resume.h"
 
 #include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 

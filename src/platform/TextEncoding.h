@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The program's text is UTF-8; the files the platform stand-ins read come in whatever encoding a
+// Windows machine wrote them in. These conversions never fail: what cannot be decoded becomes
+// U+FFFD, so a damaged file is read as text and judged by its reader.
+namespace tolvar::platform {
+
+// The text of a file's bytes: UTF-16LE after its byte order mark, UTF-8 with or without one,
+// otherwise Windows-1252 (the ANSI code page of the machines the files come from).
+std::string decodeTextFile(std::string_view bytes);
+
+std::string utf16leToUtf8(std::string_view bytes);
+std::string utf8ToUtf16le(std::string_view text);
+std::string windows1252ToUtf8(std::string_view bytes);
+
+// Characters are counted as code points, which is what a Windows program's string length
+// counts for all text outside the astral planes.
+std::size_t characterCount(std::string_view text);
+
+// The first `count` characters of the text.
+std::string_view leadingCharacters(std::string_view text, std::size_t count);
+
+} // namespace tolvar::platform

@@ -1,0 +1,43 @@
+#include "platform/ProfileFile.h"
+
+#include "platform/TextEncoding.h"
+#include "platform/posix/SmallFile.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace fs = std::filesystem;
+
+namespace tolvar::platform {
+
+namespace {
+
+constexpr std::size_t FileLimit = 16 * 1024 * 1024;
+
+// TOLVAR_ROOT stands for the root of the current drive. A name without a leading "\" would be
+// looked for in the Windows folder, which has no counterpart here, so it is taken from the root
+// as well.
+fs::path located(std::string_view fileName) {
+    const char* root = std::getenv("TOLVAR_ROOT");
+    std::string relative(
+        fileName.substr(std::min(fileName.find_first_not_of("\\/"), fileName.size())));
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return fs::path(root && *root ? root : "/") / relative;
+}
+
+} // namespace
+
+std::string readProfileString(std::string_view section, std::string_view key,
+                              std::string_view defaultText, std::size_t size,
+                              std::string_view fileName) noexcept {
+    std::string text;
+    try {
+        if (const auto bytes = readSmallFile(located(fileName), FileLimit))
+            text = decodeTextFile(*bytes);
+    } catch (const std::exception&) {
+        // A file that cannot be read is one that is not there, as on Windows.
+    }
+    return profileString(text, section, key, defaultText, size);
+}
+
+} // namespace tolvar::platform

@@ -1,0 +1,106 @@
+#include "platform/ScopedEnv.h"
+#include "platform/TreeFixture.h"
+#include "platform/modAPIs.h"
+#include "runtime/core/Failure.h"
+
+using namespace std::string_literals;
+using namespace tolvar::modAPIs;
+
+namespace {
+
+std::string repeated(const std::string& piece, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+} // namespace
+
+TEST(modAPIsTest, ReadRegistryValueGivesStringsAndNumbersOfTheTypeAsked) {
+    ScopedEnv registry("TOLVAR_REGISTRY", fixture("registry/windows-export.reg"));
+    const std::string lumeo = "Software\\TolvarInfo\\Lumeo";
+    const std::string desktop = "Control Panel\\Desktop";
+    const struct {
+        RootKey root;
+        std::string key;
+        const char* name;
+        int type;
+        const char* expected;
+    } cases[] = {
+        {HKEY_LOCAL_MACHINE, lumeo, "InstallPath", 1, "C:\\Program Files\\Tolvar\\Lumeo\\"},
+        {HKEY_LOCAL_MACHINE, lumeo, "Empty", 1, ""},
+        {HKEY_LOCAL_MACHINE, lumeo, "Cut", 1, "C:\\Apps"},
+        {HKEY_LOCAL_MACHINE, lumeo, "Vendor", 1, "Tølvar Ståhl"},
+        {HKEY_LOCAL_MACHINE, lumeo, "", 1, "Lumeo default"},
+        {HKEY_CURRENT_USER, desktop, "LogPixels", 4, "96"},
+        {HKEY_CURRENT_USER, desktop, "AllBits", 4, "-1"},
+        {HKEY_CURRENT_USER, desktop, "LogPixels", 1, "default"},
+        {HKEY_CURRENT_USER, desktop, "Quoted", 4, "default"},
+        {HKEY_LOCAL_MACHINE, lumeo, "DataDir", 1, "default"},
+        {HKEY_LOCAL_MACHINE, lumeo, "Names", 1, "default"},
+        {HKEY_LOCAL_MACHINE, lumeo, "Blob", 1, "default"},
+        {HKEY_LOCAL_MACHINE, lumeo, "Retired", 1, "default"},
+        {HKEY_LOCAL_MACHINE, lumeo, "InstallPath", 2, "default"},
+        {HKEY_LOCAL_MACHINE, "Software\\TolvarInfo\\Vantro", "InstallPath", 1, "default"},
+        {HKEY_LOCAL_MACHINE, desktop, "LogPixels", 4, "default"},
+        {0x80000000, lumeo, "InstallPath", 1, "default"},
+    };
+    for (const auto& [root, key, name, type, expected] : cases)
+        EXPECT_EQ(ReadRegistryValue(root, key, name, type, "default"), expected)
+            << key << " : " << name << " as type " << type;
+}
+
+TEST(modAPIsTest, TrimAtNullCountsCharactersInASixteenBitPosition) {
+    const std::string nearLimit = repeated("é", 32766);
+    const struct {
+        std::string text;
+        std::string expected;
+    } cases[] = {
+        {"", ""},
+        {"\0abc"s, ""},
+        {"C:\\Apps", "C:\\Apps"},
+        {"C:\\Apps\0\0junk"s, "C:\\Apps"},
+        {nearLimit + '\0', nearLimit},
+        {repeated("x", 40000), repeated("x", 40000)},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(TrimAtNull(text), expected);
+
+    try {
+        TrimAtNull(repeated("x", 32767) + '\0');
+        ADD_FAILURE() << "a NUL at position 32,768 must overflow";
+    } catch (const tolvar::rt::Failure& failure) {
+        EXPECT_EQ(failure.description(), tolvar::rt::desc::Overflow);
+    }
+}
+
+class modAPIsFileTest : public TreeFixture {};
+
+TEST_F(modAPIsFileTest, ReadRegistryValueGivesTheDefaultWhenTrimmingOverflows) {
+    const auto file = root / "registry.reg";
+    writeFile(file, "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\Software\\Big]\n"
+                    "\"Fits\"=\"" +
+                        repeated("é", 32766) + "\"\n\"Over\"=\"" + repeated("x", 32767) +
+                        "\"\n\"Megabyte\"=\"" + repeated("x", 1 << 20) + "\"\n");
+    ScopedEnv registry("TOLVAR_REGISTRY", file.string());
+    EXPECT_EQ(ReadRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Big", "Fits", 1, "default"),
+              repeated("é", 32766));
+    EXPECT_EQ(ReadRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Big", "Over", 1, "default"),
+              "default");
+    EXPECT_EQ(ReadRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Big", "Megabyte", 1, "default"),
+              "default");
+}
+
+TEST_F(modAPIsFileTest, ReadConfigValueReadsTheProfileAtTheDriveRoot) {
+    {
+        ScopedEnv driveRoot("TOLVAR_ROOT", fixture("profile"));
+        EXPECT_EQ(ReadConfigValue("ScrReso", "Opt", "0"), "1");
+        const std::string value = ReadConfigValue("ScrReso", "Long", "0");
+        EXPECT_EQ(value.size(), 254u);
+        EXPECT_EQ(value.substr(0, 3), "abc");
+    }
+    ScopedEnv driveRoot("TOLVAR_ROOT", root.string());
+    EXPECT_EQ(ReadConfigValue("ScrReso", "Opt", "0"), "0");
+    EXPECT_EQ(ReadConfigValue("ScrReso", "X", repeated("9", 300) + "  "), repeated("9", 254));
+}
