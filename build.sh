@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The project's one entry point on a Debian 12 machine:
 #   ./build.sh run    install what is missing, build, start the program on a demo sandbox
-#   ./build.sh test   install what is missing, build, run every test
+#   ./build.sh test   install what is missing, build, run every test; then cross-build the
+#                     platform layer for Windows and run its tests under Wine
+#   ./build.sh bench  install what is missing, build a release configuration, run the benchmark
+#                     (docs/performance.md); arguments after "bench" go to the benchmark
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -32,9 +35,15 @@ run)
 test)
     build
     ctest --preset "$preset"
+    scripts/test-windows.sh
+    ;;
+bench)
+    preset=bench
+    build --target tolvar_bench
+    exec build/$preset/bin/tolvar_bench "${@:2}"
     ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 2
     ;;
 esac

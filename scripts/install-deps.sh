@@ -6,7 +6,8 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libgl-dev libqt6svg6
     libgtest-dev libgmock-dev
-    xvfb xauth
+    g++-mingw-w64-x86-64-posix googletest wine64
+    xvfb xauth xdotool
     fonts-dejavu-core fonts-urw-base35
 )
 

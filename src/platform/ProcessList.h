@@ -18,7 +18,8 @@ struct ProcessEntry {
 
 class ProcessSnapshot {
 public:
-    // Lists the processes in ascending id; one that ends or cannot be read meanwhile is left out.
+    // Lists the processes in the platform's order: the snapshot's on Windows, ascending id where
+    // the platform has no order of its own. One that ends or cannot be read meanwhile is left out.
     // A snapshot that cannot be taken is empty.
     ProcessSnapshot();
 

@@ -33,25 +33,33 @@ std::string_view unquoted(std::string_view value) {
 
 std::optional<std::string_view> lookUp(std::string_view text, std::string_view section,
                                        std::string_view key) {
-    bool inSection = false;
+    section = trimmed(section);
+    key = trimmed(key);
+    // Keys above the first section header belong to a section without a name.
+    bool inSection = section.empty();
     while (!text.empty()) {
-        const auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
+        // A CR alone ends a line as well.
+        const auto end = text.find_first_of("\r\n");
+        const std::string_view line = trimmed(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        line = trimmed(line);
-        if (line.starts_with('[')) {
+        if (line.empty())
+            continue;
+        // Only a line with a closing bracket is a section header, named up to its last one.
+        const auto close = line.rfind(']');
+        if (line.starts_with('[') && close != std::string_view::npos) {
             // Later sections of the same name are never read.
             if (inSection)
                 return std::nullopt;
-            inSection = sameName(trimmed(line.substr(1, line.find(']') - 1)), section);
+            inSection = sameName(trimmed(line.substr(1, close - 1)), section);
             continue;
         }
+        // The first line of the name is the key, and without an equals sign it has no value.
         const auto equals = line.find('=');
-        if (inSection && equals != std::string_view::npos &&
-            sameName(trimmed(line.substr(0, equals)), key))
+        if (inSection && sameName(trimmed(line.substr(0, equals)), key)) {
+            if (equals == std::string_view::npos)
+                return std::nullopt;
             return unquoted(trimmed(line.substr(equals + 1)));
+        }
     }
     return std::nullopt;
 }
@@ -62,9 +70,11 @@ std::string profileString(std::string_view fileText, std::string_view section, s
                           std::string_view defaultText, std::size_t size) {
     if (size == 0)
         return {};
-    const std::string_view answer =
+    std::string_view answer =
         lookUp(fileText, section, key)
-            .value_or(defaultText.substr(0, defaultText.find_last_not_of(Blanks) + 1));
+            .value_or(defaultText.substr(0, defaultText.find_last_not_of(' ') + 1));
+    // The answer is the platform's NUL-terminated text.
+    answer = answer.substr(0, answer.find('\0'));
     return std::string(leadingCharacters(answer, size - 1));
 }
 

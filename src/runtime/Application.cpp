@@ -1,6 +1,7 @@
 #include "runtime/Application.h"
 
 #include "runtime/SequentialFiles.h"
+#include "runtime/core/Failure.h"
 
 #include <QApplication>
 #include <QFont>
@@ -77,6 +78,14 @@ void setCommandForTesting(const QString& commandText) {
 
 void doEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void failureInjectionPoint(const char* site) {
+    const QString injected = qEnvironmentVariable("TOLVAR_INJECT_FAILURE");
+    const QString prefix = QLatin1String(site) + QLatin1Char(':');
+    if (injected.startsWith(prefix)) {
+        raise(injected.mid(prefix.size()).toStdString());
+    }
 }
 
 void end(int status) {

@@ -27,6 +27,11 @@ void setCommandForTesting(const QString& command);
 // One pass over the pending window events.
 void doEvents();
 
+// Test seam: raises the failure that the environment variable TOLVAR_INJECT_FAILURE names for
+// `site` (its value is "site:description"), so tests can drive a procedure's failure path in
+// the real program. Without the variable nothing happens.
+void failureInjectionPoint(const char* site);
+
 // Ends the process at once: open sequential files are closed, no further event runs.
 [[noreturn]] void end(int status = 0);
 

@@ -37,6 +37,12 @@ public:
         return element;
     }
 
+    // Takes an element away; reaching it afterwards fails as for any missing element.
+    void unload(int index) {
+        delete &(*this)[index];
+        elements_.erase(index);
+    }
+
     ControlType& operator[](int index) const {
         const auto found = elements_.find(index);
         if (found == elements_.end()) {

@@ -44,8 +44,9 @@ public:
     // The element's index in its control array, or -1 for a single control.
     int index() const { return index_; }
     Form* form() const { return form_; }
-    // The object the control sits in: the form, for every control of this program.
-    QObject* container() const;
+    // The object the control sits in: the form, for every control of this program; a control
+    // that sits inside another one (a frame, a tabbed dialog) names that one.
+    virtual QObject* container() const;
     QWidget* widget() const { return widget_; }
 
     float left() const { return left_; }

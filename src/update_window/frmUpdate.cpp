@@ -1,5 +1,7 @@
 #include "update_window/frmUpdate.h"
 
+#include "diagnostics/ExitStatus.h"
+#include "diagnostics/LogErrorLAN.h"
 #include "display/modReso.h"
 #include "message_box/ShowMsgBox.h"
 #include "platform/BrowseFolder.h"
@@ -66,8 +68,8 @@ frmUpdate::frmUpdate()
     setBackColor(LightGreen);
     setClientSize(8160, 1935);
     createControls();
-    cmdUpdate->connect(cmdUpdate, &rt::Control::Click, this, &frmUpdate::cmdUpdate_Click);
-    cmdexit->connect(cmdexit, &rt::Control::Click, this, &frmUpdate::cmdexit_Click);
+    connect(cmdUpdate, &rt::Control::Click, this, &frmUpdate::cmdUpdate_Click);
+    connect(cmdexit, &rt::Control::Click, this, &frmUpdate::cmdexit_Click);
     chkPrd.onClick([this](std::int16_t index) { chkPrd_Click(index); });
     cmdDataDir.onClick([this](std::int16_t index) { cmdDataDir_Click(index); });
 }
@@ -127,29 +129,41 @@ void frmUpdate::createControls() {
     for (const auto& [control, placement] : layout) {
         place(*control, placement);
     }
+    // Sized by its text: the stand-in face runs wider than the design's, and the rescaling
+    // grows fonts by the mean ratio but heights by the vertical one, which on a wide screen
+    // would cut the caption's descenders.
+    lblDataDir->setAutoSize(true);
 }
 
 void frmUpdate::Form_Load() {
     try {
+        rt::app::failureInjectionPoint("Form_Load");
         modReso::InitScrReso();
         modReso::ResizeControls(*this);
     } catch (const rt::Failure& failure) {
-        modMain::ShowMsgBox(this, QString::fromStdString(failure.description()), 48,
-                            QStringLiteral("Form_Load"));
-        rt::app::end(1);
+        const QString description = QString::fromStdString(failure.description());
+        // Started by hand, the user is told; started from a script with a command line, the
+        // failure goes to the log the command line names.
+        if (rt::app::command().isEmpty()) {
+            modMain::ShowMsgBox(this, description, 48, QStringLiteral("Form_Load"));
+            rt::app::end(exitstatus::LoadFailed);
+        }
+        modMain::LogErrorLAN(QStringLiteral("Error:Load:") + description);
+        modMain::LogErrorLAN(QStringLiteral("[END]"));
     }
 }
 
 void frmUpdate::cmdexit_Click() {
     if (modMain::ShowMsgBox(this, QStringLiteral("Do you really want to Exit?"), 292) == 6) {
-        rt::app::end(0);
+        rt::app::end(exitstatus::Normal);
     }
 }
 
 void frmUpdate::chkPrd_Click(std::int16_t Index) {
     const QChar separator = QDir::separator();
-    rt::TextBox& directory = txtDataDir[Index];
-    rt::step([&] { directory.setText(QString()); }, reportInStandardBox);
+    // Looked up afresh in every statement, as each statement names the box anew.
+    const auto directory = [&]() -> rt::TextBox& { return txtDataDir[Index]; };
+    rt::step([&] { directory().setText(QString()); }, reportInStandardBox);
     rt::step([&] { cmdDataDir[Index].setEnabled(chkPrd[Index].value() == 1); },
              reportInStandardBox);
     if (rt::passes([&] { return chkPrd[Index].value() != 1; }, reportInStandardBox)) {
@@ -166,21 +180,23 @@ void frmUpdate::chkPrd_Click(std::int16_t Index) {
         reportInStandardBox);
     rt::step(
         [&] {
-            directory.setText(QString::fromStdString(modAPIs::ReadRegistryValue(
+            directory().setText(QString::fromStdString(modAPIs::ReadRegistryValue(
                 modAPIs::HKEY_LOCAL_MACHINE, "Software\\TolvarInfo\\" + ProductKey.toStdString(),
                 "InstallPath", 1, "")));
         },
         reportInStandardBox);
     // Up to two trailing separators go, so a directory never forms a doubled one.
     for (int pass = 0; pass < 2; ++pass) {
-        if (rt::passes([&] { return directory.text().endsWith(separator); }, reportInStandardBox)) {
-            rt::step([&] { directory.setText(directory.text().chopped(1)); }, reportInStandardBox);
+        if (rt::passes([&] { return directory().text().endsWith(separator); },
+                       reportInStandardBox)) {
+            rt::step([&] { directory().setText(directory().text().chopped(1)); },
+                     reportInStandardBox);
         }
     }
-    // A network share is never taken as an installation directory.
-    if (rt::passes([&] { return directory.text().startsWith(QString(2, separator)); },
+    // A network share is never taken as an installation directory().
+    if (rt::passes([&] { return directory().text().startsWith(QString(2, separator)); },
                    reportInStandardBox)) {
-        rt::step([&] { directory.setText(QString()); }, reportInStandardBox);
+        rt::step([&] { directory().setText(QString()); }, reportInStandardBox);
     }
 }
 

@@ -28,7 +28,3 @@ private:
     const char* name_;
     std::optional<std::string> old_;
 };
-
-inline std::string fixture(const std::string& relative) {
-    return std::string(TOLVAR_PLATFORM_FIXTURES) + "/" + relative;
-}

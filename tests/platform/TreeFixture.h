@@ -21,10 +21,18 @@ void writeFile(const std::filesystem::path& path, const std::string& contents,
 std::string readFile(const std::filesystem::path& path);
 bool present(const std::filesystem::path& path);
 
-// Per path below `folder` ("." for itself): mode bits, modification time, contents or target.
+// Per path below `folder` ("." for itself): what describeEntry says of it.
 std::map<std::string, std::string> describeTree(const std::filesystem::path& folder);
 
-// False where the flag cannot be set (no privilege, file system without it).
+// What a copy must keep of one entry: its permissions (on Windows, the read-only attribute), its
+// modification time, and its contents or link target.
+std::string describeEntry(const std::filesystem::path& path);
+
+// Gives the entry (a link itself, not its target) a modification time `second` seconds after
+// 1970 plus a fraction the platform's time resolution keeps.
+void setTimes(const std::filesystem::path& path, long long second);
+
+// False where the flag cannot be set (no privilege, a file system or platform without it).
 bool setImmutable(const std::filesystem::path& path, bool on);
 
 template <typename F> std::string failureOf(F&& call) {
@@ -38,4 +46,9 @@ template <typename F> std::string failureOf(F&& call) {
 
 inline std::string quoted(const char* description, const std::filesystem::path& path) {
     return std::string(description) + ": '" + path.string() + "'";
+}
+
+// A file below tests/platform/fixtures, as the platform under test names it.
+inline std::string fixture(const std::string& relative) {
+    return std::string(TOLVAR_PLATFORM_FIXTURES) + "/" + relative;
 }

@@ -1,4 +1,5 @@
-#include "platform/ScopedEnv.h"
+#include "platform/ScopedPlatform.h"
+#include "platform/TextEncoding.h"
 #include "platform/TreeFixture.h"
 #include "platform/modAPIs.h"
 #include "runtime/core/Failure.h"
@@ -18,7 +19,7 @@ std::string repeated(const std::string& piece, std::size_t times) {
 } // namespace
 
 TEST(modAPIsTest, ReadRegistryValueGivesStringsAndNumbersOfTheTypeAsked) {
-    ScopedEnv registry("TOLVAR_REGISTRY", fixture("registry/windows-export.reg"));
+    ScopedRegistry registry(fixture("registry/windows-export.reg"));
     const std::string lumeo = "Software\\TolvarInfo\\Lumeo";
     const std::string desktop = "Control Panel\\Desktop";
     const struct {
@@ -79,11 +80,13 @@ class modAPIsFileTest : public TreeFixture {};
 
 TEST_F(modAPIsFileTest, ReadRegistryValueGivesTheDefaultWhenTrimmingOverflows) {
     const auto file = root / "registry.reg";
-    writeFile(file, "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\Software\\Big]\n"
-                    "\"Fits\"=\"" +
-                        repeated("é", 32766) + "\"\n\"Over\"=\"" + repeated("x", 32767) +
-                        "\"\n\"Megabyte\"=\"" + repeated("x", 1 << 20) + "\"\n");
-    ScopedEnv registry("TOLVAR_REGISTRY", file.string());
+    writeFile(file,
+              "\xff\xfe" + tolvar::platform::utf8ToUtf16le(
+                               "Windows Registry Editor Version 5.00\r\n"
+                               "[HKEY_LOCAL_MACHINE\\Software\\Big]\r\n\"Fits\"=\"" +
+                               repeated("é", 32766) + "\"\r\n\"Over\"=\"" + repeated("x", 32767) +
+                               "\"\r\n\"Megabyte\"=\"" + repeated("x", 1 << 20) + "\"\r\n"));
+    ScopedRegistry registry(file.string());
     EXPECT_EQ(ReadRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Big", "Fits", 1, "default"),
               repeated("é", 32766));
     EXPECT_EQ(ReadRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Big", "Over", 1, "default"),
@@ -92,15 +95,20 @@ TEST_F(modAPIsFileTest, ReadRegistryValueGivesTheDefaultWhenTrimmingOverflows) {
               "default");
 }
 
-TEST_F(modAPIsFileTest, ReadConfigValueReadsTheProfileAtTheDriveRoot) {
+TEST(modAPIsTest, ReadConfigValueReadsTheProfileAtTheDriveRoot) {
     {
-        ScopedEnv driveRoot("TOLVAR_ROOT", fixture("profile"));
+        ScopedDriveRootFile profile("TOLVARCONFIG.INI",
+                                    readFile(fixture("profile/TOLVARCONFIG.INI")));
+        if (!profile.ready())
+            GTEST_SKIP() << "the drive's root holds a settings file of its own or is read-only";
         EXPECT_EQ(ReadConfigValue("ScrReso", "Opt", "0"), "1");
         const std::string value = ReadConfigValue("ScrReso", "Long", "0");
         EXPECT_EQ(value.size(), 254u);
         EXPECT_EQ(value.substr(0, 3), "abc");
     }
-    ScopedEnv driveRoot("TOLVAR_ROOT", root.string());
+    ScopedDriveRootFile none("TOLVARCONFIG.INI", std::nullopt);
+    if (!none.ready())
+        GTEST_SKIP() << "the drive's root holds a settings file of its own";
     EXPECT_EQ(ReadConfigValue("ScrReso", "Opt", "0"), "0");
     EXPECT_EQ(ReadConfigValue("ScrReso", "X", repeated("9", 300) + "  "), repeated("9", 254));
 }

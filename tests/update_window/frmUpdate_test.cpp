@@ -1,7 +1,6 @@
 #include "platform/BrowseFolder.h"
 #include "platform/FolderOps.h"
 #include "runtime/Application.h"
-#include "runtime/Screen.h"
 #include "runtime/StandardMessageBox.h"
 #include "support/ModalAnswer.h"
 #include "update_window/frmUpdate.h"
@@ -185,8 +184,6 @@ TEST_F(UpdateWindow, StartsEmptyAndTabsInTheDesignOrderSkippingDisabledButtons) 
         EXPECT_FALSE(window.cmdDataDir[row].isEnabled());
     }
     EXPECT_FALSE(window.lblProg->isVisible());
-    EXPECT_EQ(window.scaleWidth(), rt::screen::fromPixelsX(rt::screen::toPixelsX(8160)));
-    EXPECT_EQ(window.scaleHeight(), rt::screen::fromPixelsY(rt::screen::toPixelsY(1935)));
     EXPECT_FALSE(window.windowFlags() &
                  (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
 
@@ -379,6 +376,41 @@ TEST_F(UpdateWindow, BrowsingReplacesTheDirectoryUnlessCancelled) {
         QTest::mouseClick(button(QStringLiteral("cmdDataDir_0")), Qt::LeftButton);
         EXPECT_EQ(window.txtDataDir[0].text(), shown) << answer.toStdString();
     }
+}
+
+// A click handler reports a failure in the standard box and goes on with the next statement,
+// where a failing test counts as passed. Taking a row's directory box away makes every step
+// that touches it fail.
+TEST_F(UpdateWindow, AFailingClickReportsEachFailureAndGoesOn) {
+    const QString missingElement = QStringLiteral("Control array element doesn't exist");
+    window.txtDataDir.unload(1);
+    tick(1);
+    EXPECT_TRUE(window.cmdDataDir[1].isEnabled()) << "the step after the failing one ran";
+    EXPECT_EQ(ProductKey, QStringLiteral("Vantro"));
+    // Emptying, filling, two separator tests with their trims, the share test and its reset.
+    ASSERT_EQ(standardBoxes.size(), 8u);
+    for (const StandardBoxCall& shown : standardBoxes) {
+        EXPECT_EQ(shown.prompt, missingElement);
+        EXPECT_EQ(shown.style, 0);
+        EXPECT_EQ(shown.caption, QStringLiteral("TolvarNorvikUpdater"));
+    }
+
+    standardBoxes.clear();
+    EXPECT_FALSE(pressUpdate().has_value());
+    ASSERT_EQ(standardBoxes.size(), 2u);
+    EXPECT_EQ(standardBoxes[0].prompt, missingElement);
+    EXPECT_EQ(standardBoxes[1].prompt, QStringLiteral("Please enter path of Vantro"))
+        << "the failing emptiness test counts as passed";
+    EXPECT_TRUE(untouched(vantro));
+}
+
+TEST_F(UpdateWindow, AFailingBrowseIsSilent) {
+    window.chkPrd[0].setValue(1);
+    window.txtDataDir.unload(0);
+    modAPIs::testing::setNextDirectory(QStringLiteral("/srv/picked"));
+    QTest::mouseClick(button(QStringLiteral("cmdDataDir_0")), Qt::LeftButton);
+    EXPECT_TRUE(standardBoxes.empty());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(UpdateWindow, ExitAnsweredNoChangesNothing) {

@@ -1,10 +1,10 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/DriveRoot.h"
 #include "platform/TextEncoding.h"
 #include "platform/posix/SmallFile.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace fs = std::filesystem;
 
@@ -14,15 +14,13 @@ namespace {
 
 constexpr std::size_t FileLimit = 16 * 1024 * 1024;
 
-// TOLVAR_ROOT stands for the root of the current drive. A name without a leading "\" would be
-// looked for in the Windows folder, which has no counterpart here, so it is taken from the root
-// as well.
+// A name without a leading "\" would be looked for in the Windows folder, which has no
+// counterpart here, so it is taken from the root of the drive as well.
 fs::path located(std::string_view fileName) {
-    const char* root = std::getenv("TOLVAR_ROOT");
     std::string relative(
         fileName.substr(std::min(fileName.find_first_not_of("\\/"), fileName.size())));
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    return fs::path(root && *root ? root : "/") / relative;
+    return driveRoot() / relative;
 }
 
 } // namespace

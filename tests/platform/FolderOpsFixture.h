@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/FolderOps.h"
+#include "platform/TreeFixture.h"
+
+// A shipped folder with what every platform's copy must keep: files with contents and
+// permissions, a read-only file in a read-only folder, an empty folder, each with its own time.
+inline void makeSample(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    writeFile(folder / "readme.txt", "hello\n", fs::perms(0640));
+    writeFile(folder / "bin" / "run.sh", "#!/bin/sh\n", fs::perms(0755));
+    writeFile(folder / "data" / "deep" / "table.bin", std::string("\0\1\2\377", 4),
+              fs::perms(0444));
+    fs::create_directory(folder / "empty");
+    fs::permissions(folder / "data" / "deep", fs::perms(0555));
+}
+
+// Gives every entry below the folder a time of its own.
+inline void stampTimes(const std::filesystem::path& folder) {
+    long long second = 1'000'000'000;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        setTimes(entry.path(), second++);
+}
+
+class FolderOpsTest : public TreeFixture {
+protected:
+    // Everything beside the target stays as it was: the target, any squatter, no leftovers.
+    void expectReplaceFails(const std::filesystem::path& from, const std::string& expected) {
+        auto before = describeTree(install);
+        EXPECT_EQ(failureOf([&] { tolvar::platform::replaceFolder(from, target); }), expected);
+        auto after = describeTree(install);
+        before.erase(".");
+        after.erase(".");
+        EXPECT_EQ(after, before);
+    }
+
+    void SetUp() override {
+        TreeFixture::SetUp();
+        source = root / "ship" / "Norvik";
+        install = root / "product";
+        target = install / "Norvik";
+        makeSample(source);
+        stampTimes(source);
+        writeFile(target / "old-only.txt", "previous");
+        writeFile(target / "readme.txt", "previous readme");
+    }
+
+    std::filesystem::path source, install, target;
+};

@@ -1,0 +1,94 @@
+#include "platform/ProcessList.h"
+#include "platform/ProcessMatch.h"
+#include "platform/TreeFixture.h"
+#include "platform/modAPIs.h"
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+using namespace tolvar::platform;
+using tolvar::modAPIs::KillProcessById;
+
+namespace {
+
+std::optional<std::uint32_t> findNow(const std::string& wantedName) {
+    ProcessSnapshot snapshot;
+    return findFirstProcess(snapshot, wantedName);
+}
+
+fs::path besideThisProgram(const wchar_t* name) {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    return fs::path(path).replace_filename(name);
+}
+
+} // namespace
+
+// Children are copies of a program that only waits, named as the update run looks for them;
+// what a test leaves running is ended.
+class ProcessWalk : public TreeFixture {
+protected:
+    void TearDown() override {
+        for (const auto& [id, child] : children_) {
+            TerminateProcess(child, 1);
+            WaitForSingleObject(child, INFINITE);
+            CloseHandle(child);
+        }
+        TreeFixture::TearDown();
+    }
+
+    std::uint32_t start(const std::string& name) {
+        const fs::path program = root / std::to_string(children_.size()) / name;
+        fs::create_directories(program.parent_path());
+        fs::copy_file(besideThisProgram(L"tolvar_idle.exe"), program);
+        std::wstring command = L"\"" + program.wstring() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &started))
+            throw std::runtime_error("cannot start " + program.string());
+        CloseHandle(started.hThread);
+        children_[started.dwProcessId] = started.hProcess;
+        return started.dwProcessId;
+    }
+
+    std::map<std::uint32_t, HANDLE> children_;
+};
+
+TEST_F(ProcessWalk, EndsTheFirstNodeExeWithExitCodeZeroAndLeavesTheSecondRunning) {
+    start("anode.exe");
+    const auto one = start("Node.exe");
+    const auto two = start("Node.exe");
+
+    const auto first = findNow("NODE.EXE");
+    ASSERT_TRUE(first == one || first == two);
+    const auto second = *first == one ? two : one;
+    KillProcessById(*first);
+    ASSERT_EQ(WaitForSingleObject(children_[*first], 10'000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(children_[*first], &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(WaitForSingleObject(children_[second], 0), DWORD{WAIT_TIMEOUT});
+
+    EXPECT_EQ(findNow("Node.exe"), second);
+    KillProcessById(second);
+    ASSERT_EQ(WaitForSingleObject(children_[second], 10'000), WAIT_OBJECT_0);
+    EXPECT_EQ(findNow("Node.exe"), std::nullopt);
+}
+
+TEST(ProcessSnapshot, ListsThisProcessByItsFileName) {
+    ProcessSnapshot snapshot;
+    ProcessEntry entry;
+    std::string name;
+    for (bool more = snapshot.first(entry); more; more = snapshot.next(entry)) {
+        if (entry.processId == GetCurrentProcessId())
+            name = entry.exeFile.data();
+    }
+    EXPECT_EQ(name, "platform_tests.exe");
+    EXPECT_FALSE(terminateProcess(0));
+}
