@@ -1,3 +1,4 @@
+#include "app/FirstPaint.h"
 #include "runtime/Application.h"
 #include "update_window/frmUpdate.h"
 
@@ -9,6 +10,9 @@ int main(int argc, char** argv) {
     tolvar::rt::app::prepareApplication();
 
     tolvar::frmUpdate window;
+    if (qEnvironmentVariableIntValue("TOLVAR_EXIT_AFTER_FIRST_PAINT") != 0) {
+        tolvar::app::exitAfterFirstPaint(window);
+    }
     window.showForm();
     return QApplication::exec();
 }

@@ -4,9 +4,17 @@
 #include "runtime/core/Failure.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 namespace desc = tolvar::rt::desc;
@@ -83,39 +91,158 @@ bool isWithin(const fs::path& inner, const fs::path& outer) {
     return std::mismatch(out.begin(), out.end(), in.begin(), in.end()).first == out.end();
 }
 
-// The single copy routine: walks the source folder and copies entry by entry, so each kind of
-// entry has one place where it is copied.
-class CopyWalk {
+// Runs jobs on helper threads while the calling thread goes on producing them; the calling
+// thread joins in when it waits. The first failure on any thread drops the jobs not yet started
+// and is raised once, from wait(); the walk that posts the jobs asks failed() to stop early.
+// Jobs are destroyed unrun when the owner leaves by a failure of its own, and every helper has
+// ended before the destructor returns, so a rollback never races a copy still writing.
+class Workers {
 public:
-    explicit CopyWalk(bool overwrite)
-        : overwrite_(overwrite), injected_(currentInjectedFailure()) {}
+    explicit Workers(int threads) {
+        // Fewer helpers only means less at once: the waiting thread runs whatever is left.
+        try {
+            for (int i = 1; i < threads; ++i)
+                helpers_.emplace_back([this] { help(); });
+        } catch (const std::system_error&) {
+        }
+    }
+    Workers(const Workers&) = delete;
+    Workers& operator=(const Workers&) = delete;
+    ~Workers() {
+        {
+            std::lock_guard lock(mutex_);
+            closing_ = true;
+            queue_.clear();
+        }
+        ready_.notify_all();
+        for (std::thread& helper : helpers_)
+            helper.join();
+    }
 
-    // `to` must already exist; it receives source's entries, then its permissions and times.
-    void copyContents(const fs::path& from, const fs::path& to) {
-        std::error_code error;
-        for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error))
-            copyEntry(*it, to / it->path().filename());
-        if (error)
-            raiseFor(error, from);
-        native::copyFolderAttributes(from, to);
+    void post(std::function<void()> job) {
+        {
+            std::lock_guard lock(mutex_);
+            if (failure_)
+                return;
+            queue_.push_back(std::move(job));
+        }
+        ready_.notify_one();
+    }
+
+    bool failed() const { return failed_.load(std::memory_order_relaxed); }
+
+    void wait() {
+        std::unique_lock lock(mutex_);
+        while (!queue_.empty())
+            runOne(lock);
+        idle_.wait(lock, [this] { return running_ == 0; });
+        if (failure_)
+            std::rethrow_exception(std::exchange(failure_, nullptr));
     }
 
 private:
-    void copyEntry(const fs::directory_entry& entry, const fs::path& to) {
+    void help() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            ready_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+            if (closing_)
+                return;
+            runOne(lock);
+        }
+    }
+
+    void runOne(std::unique_lock<std::mutex>& lock) {
+        const std::function<void()> job = std::move(queue_.front());
+        queue_.pop_front();
+        ++running_;
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            job();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        --running_;
+        if (failure && !failure_) {
+            failure_ = failure;
+            failed_.store(true, std::memory_order_relaxed);
+            queue_.clear();
+        }
+        if (running_ == 0)
+            idle_.notify_all();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::condition_variable idle_;
+    std::deque<std::function<void()>> queue_;
+    int running_ = 0;
+    bool closing_ = false;
+    std::exception_ptr failure_;
+    std::atomic<bool> failed_{false};
+    std::vector<std::thread> helpers_;
+};
+
+// The kind of a listed entry as the listing gave it, without a lookup of its own where the file
+// system reports kinds in the listing; links are never followed.
+fs::file_type listedType(const fs::directory_entry& entry) {
+    std::error_code error;
+    fs::file_type type = fs::file_type::unknown;
+    if (entry.is_symlink(error))
+        type = fs::file_type::symlink;
+    else if (!error && entry.is_directory(error))
+        type = fs::file_type::directory;
+    else if (!error && entry.is_regular_file(error))
+        type = fs::file_type::regular;
+    if (error)
+        raiseFor(error, entry.path());
+    return type;
+}
+
+// The single copy routine: walks the source folder and copies entry by entry, so each kind of
+// entry has one place where it is copied. The walk creates the folders and links itself and
+// hands file contents to a second thread; with the file system's own cost per new file being
+// most of a copy, two threads nearly halve it (docs/performance.md).
+class CopyWalk {
+public:
+    explicit CopyWalk(bool overwrite)
+        : overwrite_(overwrite), injected_(currentInjectedFailure()), workers_(2) {}
+
+    // `to` must already exist; it receives source's entries, then its permissions and times.
+    void copyContents(const fs::path& from, const fs::path& to) {
+        walk(from, to);
+        workers_.wait();
+        // Innermost first and only once everything is in: a read-only folder cannot be filled,
+        // and each entry added to a folder moves its modification time.
+        for (const auto& [source, copy] : folders_)
+            native::copyFolderAttributes(source, copy);
+    }
+
+private:
+    void walk(const fs::path& from, const fs::path& to) {
         std::error_code error;
-        const fs::file_type type = entry.symlink_status(error).type();
+        for (fs::directory_iterator it(from, error), end; !error && it != end && !workers_.failed();
+             it.increment(error))
+            copyEntry(*it, to / it->path().filename());
         if (error)
-            raiseFor(error, entry.path());
-        switch (type) {
+            raiseFor(error, from);
+        folders_.emplace_back(from, to);
+    }
+
+    void copyEntry(const fs::directory_entry& entry, const fs::path& to) {
+        switch (listedType(entry)) {
         case fs::file_type::directory:
             if (!overwrite_ || !fs::is_directory(entryStatus(to)))
                 createFolder(to);
-            copyContents(entry.path(), to);
+            walk(entry.path(), to);
             break;
         case fs::file_type::regular:
             makeRoomFor(to);
-            countFile();
-            native::copyFile(entry.path(), to);
+            workers_.post([this, from = entry.path(), to] {
+                countFile();
+                native::copyFile(from, to);
+            });
             break;
         case fs::file_type::symlink:
             makeRoomFor(to);
@@ -130,11 +257,14 @@ private:
     }
 
     // Only a file or link of the same name is replaced; a folder where a file goes is not.
+    // Without overwrite the copy itself refuses an existing name, so there is nothing to look up.
     void makeRoomFor(const fs::path& to) {
+        if (!overwrite_)
+            return;
         const fs::file_status status = entryStatus(to);
         if (status.type() == fs::file_type::not_found)
             return;
-        if (!overwrite_ || fs::is_directory(status))
+        if (fs::is_directory(status))
             raiseAt(desc::FileAlreadyExists, to);
         std::error_code error;
         fs::remove(to, error);
@@ -143,44 +273,102 @@ private:
     }
 
     void countFile() {
-        if (injected_ && copiedFiles_ == injected_->afterFiles)
+        if (injected_ && copiedFiles_.fetch_add(1) == injected_->afterFiles)
             rt::raise(injected_->description);
-        ++copiedFiles_;
     }
 
     bool overwrite_;
     std::optional<InjectedFailure> injected_;
-    int copiedFiles_ = 0;
+    std::atomic<int> copiedFiles_{0};
+    std::vector<std::pair<fs::path, fs::path>> folders_;
+    Workers workers_;
 };
 
-// Removes whatever is at the path, links as links.
-void removeEntry(const fs::path& path, bool force) {
-    const fs::file_status status = entryStatus(path);
-    const bool folder = fs::is_directory(status);
-    if (status.type() != fs::file_type::symlink) {
+// Removes whatever is at the path, links as links. Removing a file is mostly waiting: file
+// systems mounted with discard free each file's blocks on the device before unlink returns. So
+// the files are removed on several threads, then the emptied folders, innermost first.
+class RemoveWalk {
+public:
+    explicit RemoveWalk(bool force) : force_(force), workers_(4) {}
+
+    void remove(const fs::path& path) {
+        const fs::file_status status = entryStatus(path);
+        if (!fs::is_directory(status)) {
+            removeOne(path, status);
+            return;
+        }
+        walk(path, status, 0);
+        workers_.wait();
+        for (auto depth = folders_.rbegin(); depth != folders_.rend(); ++depth) {
+            for (const fs::path& folder : *depth)
+                workers_.post([folder] { removeEmpty(folder); });
+            workers_.wait();
+        }
+    }
+
+private:
+    // The whole listing is read before anything in it is removed, so no file system has to
+    // list a folder that changes under it.
+    void walk(const fs::path& folder, fs::file_status status, std::size_t depth) {
+        makeRemovable(folder, status);
+        std::vector<fs::path> files, subfolders;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error))
+            (listedType(*it) == fs::file_type::directory ? subfolders : files)
+                .push_back(it->path());
+        if (error)
+            raiseFor(error, folder);
+        for (fs::path& file : files)
+            workers_.post([this, file = std::move(file)] { removeOne(file, entryStatus(file)); });
+        for (const fs::path& subfolder : subfolders) {
+            if (workers_.failed())
+                return;
+            walk(subfolder, entryStatus(subfolder), depth + 1);
+        }
+        if (folders_.size() <= depth)
+            folders_.resize(depth + 1);
+        folders_[depth].push_back(folder);
+    }
+
+    void removeOne(const fs::path& path, fs::file_status status) const {
+        makeRemovable(path, status);
+        removeEmpty(path);
+    }
+
+    static void removeEmpty(const fs::path& path) {
+        std::error_code error;
+        fs::remove(path, error);
+        if (error)
+            raiseFor(error, path);
+    }
+
+    // Force makes entries removable the way the platform needs; a folder must also be listed
+    // and entered to be emptied.
+    void makeRemovable(const fs::path& path, fs::file_status status) const {
+        if (status.type() == fs::file_type::symlink)
+            return;
         const fs::perms granted = status.permissions();
-        if (!force && (granted & fs::perms::owner_write) == fs::perms::none)
+        if (!force_ && (granted & fs::perms::owner_write) == fs::perms::none)
             raiseAt(desc::PermissionDenied, path);
-        // Force makes entries removable the way the platform needs; a folder must also be listed
-        // and entered to be emptied.
-        const fs::perms needed = folder ? fs::perms::owner_all : fs::perms::owner_write;
-        if (force && (granted & needed) != needed) {
+        const fs::perms needed =
+            fs::is_directory(status) ? fs::perms::owner_all : fs::perms::owner_write;
+        if (force_ && (granted & needed) != needed) {
             std::error_code error;
             fs::permissions(path, needed, fs::perm_options::add, error);
             if (error)
                 raiseFor(error, path);
         }
     }
-    std::error_code error;
-    if (folder) {
-        for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error))
-            removeEntry(it->path(), force);
-        if (error)
-            raiseFor(error, path);
-    }
-    fs::remove(path, error);
-    if (error)
-        raiseFor(error, path);
+
+    bool force_;
+    // Per depth below the folder removed, the folders to remove once emptied.
+    std::vector<std::vector<fs::path>> folders_;
+    Workers workers_;
+};
+
+void removeEntry(const fs::path& path, bool force) {
+    RemoveWalk(force).remove(path);
 }
 
 // Cleanup on the way out of a failed replace: the failure already raised is the one to report,

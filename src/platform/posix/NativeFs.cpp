@@ -73,6 +73,30 @@ void pump(int in, const fs::path& from, int out, const fs::path& to) {
     }
 }
 
+// Where the file systems allow, the kernel moves the contents itself, without a round trip
+// through a buffer here. What copy_file_range cannot do (another file system on an older kernel,
+// a file system without it) the read/write loop does, from wherever the kernel stopped; so does a
+// file the kernel reports as empty, since some report a size of 0 for files that have contents.
+void copyContents(int in, const fs::path& from, int out, const fs::path& to) {
+    bool copiedAny = false;
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+        if (copied > 0) {
+            copiedAny = true;
+            continue;
+        }
+        if (copied == 0 && copiedAny)
+            return;
+        if (copied < 0 && errno == EINTR)
+            continue;
+        if (copied < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS &&
+            errno != EOPNOTSUPP)
+            raiseErrno(to);
+        break;
+    }
+    pump(in, from, out, to);
+}
+
 struct stat statOf(const fs::path& path, bool followLink) {
     struct stat info {};
     if ((followLink ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info)) != 0)
@@ -104,7 +128,7 @@ void copyFile(const fs::path& from, const fs::path& to) {
         ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR));
     if (!out.valid())
         raiseErrno(to);
-    pump(in.get(), from, out.get(), to);
+    copyContents(in.get(), from, out.get(), to);
     if (::fchmod(out.get(), info.st_mode & 07777) != 0)
         raiseErrno(to);
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
