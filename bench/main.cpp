@@ -1,9 +1,11 @@
 // The performance benchmark behind `./build.sh bench` (docs/performance.md): the folder replace
 // against `rm -rf && cp -a`, the process walk, and the program's start to its first frame.
 //
-//   tolvar_bench [--rounds N] [--dir FOLDER] [--verbose] [small|nodelike|big|procwalk|startup ...]
+//   tolvar_bench [--rounds N] [--dir FOLDER] [--verbose] [--keep]
+//                [small|nodelike|big|procwalk|startup ...]
 //
-// --verbose shows every round on standard error.
+// --verbose shows every round on standard error; --keep leaves the work folder (named on the
+// first line) in place, so that runs in a row do not meet each other's removals (see WorkFolder).
 #include "ChildProcess.h"
 #include "SyntheticTree.h"
 #include "platform/FolderOps.h"
@@ -42,6 +44,7 @@ using Clock = std::chrono::steady_clock;
 struct Options {
     int rounds = 5;
     bool verbose = false;
+    bool keep = false;
     fs::path place = fs::temp_directory_path();
     std::set<std::string> parts;
 
@@ -58,9 +61,12 @@ Options parse(int argc, char** argv) {
             options.place = argv[++i];
         else if (argument == "--verbose")
             options.verbose = true;
+        else if (argument == "--keep")
+            options.keep = true;
         else if (argument.rfind("--", 0) == 0)
-            throw std::runtime_error("usage: tolvar_bench [--rounds N] [--dir FOLDER] [--verbose] "
-                                     "[small|nodelike|big|procwalk|startup ...]");
+            throw std::runtime_error(
+                "usage: tolvar_bench [--rounds N] [--dir FOLDER] [--verbose] [--keep] "
+                "[small|nodelike|big|procwalk|startup ...]");
         else
             options.parts.insert(argument);
     }
@@ -95,11 +101,11 @@ void settle(const fs::path& folder) {
 // this benchmark's previous run or by anyone else. Creating many files there is several times
 // slower. That cost is what the order of a replace decides, so each contender must meet only
 // what its own removal causes, as a one-off update would. So the folder is a top of hierarchy,
-// each product folder gets block groups of its own (benchReplace passes over the ones found
-// slow), and nothing is removed before the end.
+// each product folder gets block groups of its own, and nothing is removed before the end. A run
+// started within minutes of another's end still meets the groups that one freed.
 class WorkFolder {
 public:
-    explicit WorkFolder(const fs::path& place) {
+    WorkFolder(const fs::path& place, bool keep) : keep_(keep) {
         std::string pattern = (place / "tolvar-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("cannot create a folder in " + place.string());
@@ -109,6 +115,8 @@ public:
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
     ~WorkFolder() {
+        if (keep_)
+            return;
         try {
             platform::deleteFolder(path_, true);
         } catch (const std::exception& failure) {
@@ -137,6 +145,7 @@ private:
         return marked;
     }
 
+    bool keep_;
     fs::path path_;
     bool spreadsFolders_ = false;
     int folders_ = 0;
@@ -166,8 +175,8 @@ std::string kernelRelease() {
 }
 
 // A product's stale folder was installed long ago: its contents are on the disk, not in memory.
-// Left cached, removing it would hand its memory straight to the copy that follows, which
-// favours whichever contender removes first.
+// Left cached, removing it would hand warm memory to the copy that follows, which favours the
+// contender that removes before it copies.
 void forgetContents(const fs::path& folder) {
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         if (!entry.is_regular_file() || entry.is_symlink())
@@ -234,25 +243,12 @@ void benchReplace(const Tree& tree, WorkFolder& work, const Options& options) {
     settle(home);
 
     // A fresh product folder per run, holding a stale copy that is on the disk and only there.
-    // Writing the stale copy shows whether its block groups were freed lately: then it is slower
-    // than the quickest so far, and the folder is left where it is, which keeps the groups from
-    // being offered again, and another is made.
-    double quickest = 1e9;
-    int slowFolders = 0;
     const auto staleTarget = [&] {
-        for (int attempt = 0;; ++attempt) {
-            const fs::path product = work.freshFolder();
-            const auto start = Clock::now();
-            platform::copyFolder(stale, product / "Norvik", false);
-            const double seconds = secondsSince(start);
-            quickest = std::min(quickest, seconds);
-            if (seconds <= 3 * quickest || attempt == 3) {
-                settle(product);
-                forgetContents(product);
-                return product;
-            }
-            ++slowFolders;
-        }
+        const fs::path product = work.freshFolder();
+        platform::copyFolder(stale, product / "Norvik", false);
+        settle(product);
+        forgetContents(product);
+        return product;
     };
     std::vector<double> ours, base, ratios;
     // Round 0 warms the caches and checks that both contenders made a faithful copy.
@@ -286,9 +282,6 @@ void benchReplace(const Tree& tree, WorkFolder& work, const Options& options) {
             ratios.push_back(oursSeconds / baseSeconds);
         }
     }
-    if (options.verbose)
-        std::fprintf(stderr, "  %s: %d product folders passed over as slow\n", tree.name,
-                     slowFolders);
     std::printf("replace %s files=%ju bytes=%ju ours_s=%.4f base_s=%.4f ratio=%.3f\n", tree.name,
                 size.files, size.bytes, median(ours), median(base), median(ratios));
     std::fflush(stdout);
@@ -350,7 +343,7 @@ void benchStartup(const fs::path& work, int rounds) {
 int main(int argc, char** argv) {
     try {
         const Options options = parse(argc, argv);
-        WorkFolder work(options.place);
+        WorkFolder work(options.place, options.keep);
         const std::uintmax_t available = fs::space(work.path()).available;
         std::printf("machine cores=%u kernel=%s fs=%s free_gb=%.1f dir=%s rounds=%d "
                     "spread_folders=%s\n",
