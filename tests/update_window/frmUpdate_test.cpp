@@ -431,6 +431,8 @@ TEST_F(UpdateWindow, ExitAnsweredNoChangesNothing) {
 TEST_F(UpdateWindow, ExitAnsweredYesEndsTheProgram) {
     EXPECT_EXIT(
         {
+            // The child built a sandbox of its own and never returns to remove it.
+            sandbox.remove();
             const testsupport::ModalAnswer answer([](QWidget* box) {
                 QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdAction_0")),
                                   Qt::LeftButton);
