@@ -9,15 +9,6 @@ namespace tolvar::platform {
 
 namespace {
 
-constexpr std::string_view Blanks = " \t";
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
-}
-
 bool sameName(std::string_view a, std::string_view b) {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -33,14 +24,14 @@ std::string_view unquoted(std::string_view value) {
 
 std::optional<std::string_view> lookUp(std::string_view text, std::string_view section,
                                        std::string_view key) {
-    section = trimmed(section);
-    key = trimmed(key);
+    section = trimBlanks(section);
+    key = trimBlanks(key);
     // Keys above the first section header belong to a section without a name.
     bool inSection = section.empty();
     while (!text.empty()) {
         // A CR alone ends a line as well.
         const auto end = text.find_first_of("\r\n");
-        const std::string_view line = trimmed(text.substr(0, end));
+        const std::string_view line = trimBlanks(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (line.empty())
             continue;
@@ -50,15 +41,15 @@ std::optional<std::string_view> lookUp(std::string_view text, std::string_view s
             // Later sections of the same name are never read.
             if (inSection)
                 return std::nullopt;
-            inSection = sameName(trimmed(line.substr(1, close - 1)), section);
+            inSection = sameName(trimBlanks(line.substr(1, close - 1)), section);
             continue;
         }
         // The first line of the name is the key, and without an equals sign it has no value.
         const auto equals = line.find('=');
-        if (inSection && sameName(trimmed(line.substr(0, equals)), key)) {
+        if (inSection && sameName(trimBlanks(line.substr(0, equals)), key)) {
             if (equals == std::string_view::npos)
                 return std::nullopt;
-            return unquoted(trimmed(line.substr(equals + 1)));
+            return unquoted(trimBlanks(line.substr(equals + 1)));
         }
     }
     return std::nullopt;

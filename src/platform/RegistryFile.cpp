@@ -11,15 +11,6 @@ namespace tolvar::platform {
 
 namespace {
 
-constexpr std::string_view Blanks = " \t";
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
-}
-
 std::string folded(std::string_view text) {
     std::string out(text);
     std::transform(out.begin(), out.end(), out.begin(),
@@ -107,7 +98,7 @@ public:
     RegistryStore parse() {
         readHeader();
         for (++at_; at_ < lines_.size(); ++at_) {
-            const std::string_view line = trimmed(lines_[at_]);
+            const std::string_view line = trimBlanks(lines_[at_]);
             if (line.empty() || line.starts_with(';'))
                 continue;
             if (line.starts_with('['))
@@ -128,7 +119,7 @@ private:
     }
 
     void readHeader() {
-        const std::string_view header = lines_.empty() ? std::string_view() : trimmed(lines_[0]);
+        const std::string_view header = lines_.empty() ? std::string_view() : trimBlanks(lines_[0]);
         if (header == "Windows Registry Editor Version 5.00")
             unicode_ = true;
         else if (header != "REGEDIT4")
@@ -169,10 +160,10 @@ private:
             line.remove_prefix(1);
         else
             name = quoted(line);
-        line = trimmed(line);
+        line = trimBlanks(line);
         if (!line.starts_with('='))
             fail("'=' expected after the value name");
-        line = trimmed(line.substr(1));
+        line = trimBlanks(line.substr(1));
         const auto data = line == "-" ? std::nullopt : std::optional(valueData(line));
         // Values under a removed key have nowhere to go; they are checked, then dropped.
         if (section_ == Section::Deleted)
@@ -203,7 +194,7 @@ private:
     RegistryValue valueData(std::string_view data) {
         if (data.starts_with('"')) {
             const std::string text = quoted(data);
-            if (!trimmed(data).empty())
+            if (!trimBlanks(data).empty())
                 fail("text after the closing quote");
             return {regtype::String, utf8ToUtf16le(text) + std::string(2, '\0')};
         }
@@ -247,14 +238,14 @@ private:
     std::string hexList(std::string_view piece) {
         std::string bytes;
         for (bool first = true;; first = false) {
-            piece = trimmed(piece);
+            piece = trimBlanks(piece);
             const bool continued = piece.ends_with('\\');
             if (continued)
-                piece = trimmed(piece.substr(0, piece.size() - 1));
+                piece = trimBlanks(piece.substr(0, piece.size() - 1));
             if (!(piece.empty() && first && !continued)) {
                 for (std::size_t start = 0;;) {
                     const auto comma = piece.find(',', start);
-                    const std::string_view token = trimmed(piece.substr(start, comma - start));
+                    const std::string_view token = trimBlanks(piece.substr(start, comma - start));
                     const bool last = comma == std::string_view::npos;
                     if (token.empty() && !(last && continued))
                         fail("hex list cut short");

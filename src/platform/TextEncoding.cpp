@@ -172,4 +172,12 @@ std::string_view leadingCharacters(std::string_view text, std::size_t count) {
     return text.substr(0, at);
 }
 
+std::string_view trimBlanks(std::string_view text) {
+    constexpr std::string_view blanks = " \t";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 } // namespace tolvar::platform

@@ -24,4 +24,8 @@ std::size_t characterCount(std::string_view text);
 // The first `count` characters of the text.
 std::string_view leadingCharacters(std::string_view text, std::size_t count);
 
+// The text without the spaces and tabs at either end: the blanks both file formats allow
+// around names, values and brackets.
+std::string_view trimBlanks(std::string_view text);
+
 } // namespace tolvar::platform
