@@ -18,42 +18,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace tolvar {
 namespace {
-
-// Both windows as the program loads them, on a drive root and registry of the test's own.
-class ScaledWindows : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(root.isValid());
-        qputenv("TOLVAR_ROOT", QFile::encodeName(root.path()));
-        qputenv("TOLVAR_REGISTRY", QFile::encodeName(root.filePath(QStringLiteral("user.reg"))));
-    }
-    void TearDown() override {
-        qunsetenv("TOLVAR_ROOT");
-        qunsetenv("TOLVAR_REGISTRY");
-        modReso::ScaleX = modReso::ScaleY = modReso::ScaleAvg = 0;
-    }
-
-    void write(const char* name, const QByteArray& content) {
-        QFile file(root.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    void forceScreen(const QByteArray& x, const QByteArray& y, const QByteArray& dpi) {
-        write("TOLVARCONFIG.INI",
-              "[ScrReso]\r\nOpt=1\r\nX=" + x + "\r\nY=" + y + "\r\nDPI=" + dpi + "\r\n");
-    }
-    void setLogPixels(const QByteArray& hexDword) {
-        write("user.reg", "Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
-                          "\"LogPixels\"=dword:" +
-                              hexDword + "\r\n");
-    }
-
-    QTemporaryDir root;
-};
 
 // The whole text shows. A label's lines fit it; a button's or check box's caption has its ink
 // inside the control, centred as the style draws it, beside the indicator or within the margins.
@@ -92,39 +60,57 @@ void expectFontSize(const rt::TextControl& control, double target) {
     EXPECT_GT(control.fontSize(), target - pixel) << control.objectName().toStdString();
 }
 
-TEST_F(ScaledWindows, InitScrResoReadsTheProfileAndTheUserDpi) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    ASSERT_LE(screen->logicalDotsPerInchX(), 120) << "the user's 120 DPI must be the greater";
-    forceScreen("1024", "768", "0");
-    modReso::InitScrReso();
-    EXPECT_EQ(modReso::ScaleX, 1.28F);
-    EXPECT_EQ(modReso::ScaleY, 1.28F);
+// Both windows as the program loads them, on a drive root and registry of the test's own.
+class ScaledWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(root.isValid());
+        qputenv("TOLVAR_ROOT", QFile::encodeName(root.path()));
+        qputenv("TOLVAR_REGISTRY", QFile::encodeName(root.filePath(QStringLiteral("user.reg"))));
+    }
+    void TearDown() override {
+        qunsetenv("TOLVAR_ROOT");
+        qunsetenv("TOLVAR_REGISTRY");
+        modReso::ScaleX = modReso::ScaleY = modReso::ScaleAvg = 0;
+    }
+    void write(const char* name, const QByteArray& content) {
+        QFile file(root.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
 
-    setLogPixels("00000078");
-    modReso::InitScrReso();
-    EXPECT_EQ(modReso::ScaleX, 1.024F);
-    EXPECT_EQ(modReso::ScaleAvg, 1.024F);
-}
+    QTemporaryDir root;
+};
 
-TEST_F(ScaledWindows, UpdateWindowScalesWhenItLoadsAndEveryCaptionStaysReadable) {
+TEST_F(ScaledWindows, UpdateWindowTakesTheProfilesScreenAndTheUsersDpiAndStaysReadable) {
+    ASSERT_LE(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 120)
+        << "the user's 120 DPI must be the greater";
+    // The last one takes the measured DPI, which the user's raises.
     const struct {
-        const char *x, *y, *dpi;
-    } screens[] = {{"800", "600", "96"},
-                   {"1024", "768", "96"},
-                   {"1280", "1024", "96"},
-                   {"1920", "1080", "144"},
-                   {"1024", "768", "120"}};
+        const char *x, *y, *dpi, *logPixels;
+        float ratioX, ratioY;
+    } screens[] = {
+        {"800", "600", "96", "", 1, 1},
+        {"1024", "768", "96", "", 1.28F, 1.28F},
+        {"1280", "1024", "96", "", 1.6F, 1.7066667F},
+        {"1920", "1080", "144", "", 1.6F, 1.2F},
+        {"1024", "768", "0", "00000078", 1.024F, 1.024F},
+    };
     for (const auto& s : screens) {
-        SCOPED_TRACE(testing::Message() << s.x << "x" << s.y << "@" << s.dpi);
-        forceScreen(s.x, s.y, s.dpi);
+        SCOPED_TRACE(testing::Message() << s.x << "x" << s.y << "@" << s.dpi << " " << s.logPixels);
+        write("TOLVARCONFIG.INI", QByteArray("[ScrReso]\r\nOpt=1\r\nX=") + s.x + "\r\nY=" + s.y +
+                                      "\r\nDPI=" + s.dpi + "\r\n");
+        if (*s.logPixels != 0) {
+            write("user.reg", QByteArray("Windows Registry Editor Version 5.00\r\n\r\n"
+                                         "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+                                         "\"LogPixels\"=dword:") +
+                                  s.logPixels + "\r\n");
+        }
         frmUpdate window;
         window.load();
-        const float sx = modReso::ScaleX;
-        const float sy = modReso::ScaleY;
-        EXPECT_FLOAT_EQ(window.cmdUpdate->left(), 6840 * sx);
-        EXPECT_FLOAT_EQ(window.cmdUpdate->top(), 1440 * sy);
-        EXPECT_FLOAT_EQ(window.txtDataDir[1].width(), 6135 * sx);
-        EXPECT_FLOAT_EQ(window.txtDataDir[1].height(), 330 * sy);
+        EXPECT_EQ(std::pair(modReso::ScaleX, modReso::ScaleY), std::pair(s.ratioX, s.ratioY));
+        EXPECT_FLOAT_EQ(window.cmdUpdate->left(), 6840 * s.ratioX);
+        EXPECT_FLOAT_EQ(window.txtDataDir[1].height(), 330 * s.ratioY);
         window.lblProg->setCaption(QStringLiteral("Updating Vantro ..."));
         for (const rt::Control* control : window.controls()) {
             expectReadable(*control);
@@ -136,32 +122,29 @@ TEST_F(ScaledWindows, MessageBoxLaysOutItsScaledControls) {
     modReso::ScaleX = 1.6F;
     modReso::ScaleY = 1.2F;
     modReso::ScaleAvg = 1.4000001F;
-    bool checked = false;
-    const testsupport::ModalAnswer answer([&](QWidget* modal) {
-        auto* own = qobject_cast<frmMsgBox*>(modal);
-        ASSERT_NE(own, nullptr);
-        const frmMsgBox& box = *own;
-        const rt::CommandButton& ok = box.cmdAction[0];
-        expectFontSize(*box.lblMsg, 13.7); // 9.75 x 1.4000001 = 13.65000...
+    const testsupport::ModalAnswer answer([](QWidget* modal) {
+        const auto* box = qobject_cast<frmMsgBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        const rt::CommandButton& ok = box->cmdAction[0];
+        expectFontSize(*box->lblMsg, 13.7); // 9.75 x 1.4000001 = 13.65000...
         expectFontSize(ok, 12.6);
-        EXPECT_FLOAT_EQ(box.imgI->left(), 120 * 1.6F);
-        EXPECT_FLOAT_EQ(box.imgI->height(), 480 * 1.2F);
+        EXPECT_FLOAT_EQ(box->imgI->left(), 120 * 1.6F);
+        EXPECT_FLOAT_EQ(box->imgI->height(), 480 * 1.2F);
         EXPECT_FLOAT_EQ(ok.width(), 855 * 1.6F);
-        EXPECT_FLOAT_EQ(ok.top(), std::max(box.lblMsg->top() + box.lblMsg->height(),
-                                           box.imgI->top() + box.imgI->height()) +
+        EXPECT_FLOAT_EQ(ok.top(), std::max(box->lblMsg->top() + box->lblMsg->height(),
+                                           box->imgI->top() + box->imgI->height()) +
                                       120 * 1.2F);
-        EXPECT_LE(ok.top() + ok.height(), box.scaleHeight());
-        EXPECT_LE(box.lblMsg->left() + box.lblMsg->width(), box.scaleWidth());
-        expectReadable(*box.lblMsg);
+        EXPECT_LE(ok.top() + ok.height(), box->scaleHeight());
+        EXPECT_LE(box->lblMsg->left() + box->lblMsg->width(), box->scaleWidth());
+        expectReadable(*box->lblMsg);
         expectReadable(ok);
-        checked = true;
         QTest::mouseClick(ok.widget(), Qt::LeftButton);
     });
     modMain::ShowMsgBox(nullptr,
                         QStringLiteral("[Lumeo] Update Successfully.\r\n"
                                        "[Vantro] Error Updating Norvik Utility."),
                         64);
-    EXPECT_TRUE(checked);
+    EXPECT_TRUE(answer.answered());
 }
 
 } // namespace

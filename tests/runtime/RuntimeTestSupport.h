@@ -5,6 +5,7 @@
 
 #include <QTest>
 
+#include <array>
 #include <string>
 
 namespace tolvar::rt::test {
@@ -14,6 +15,12 @@ class BlankForm : public Form {
 public:
     BlankForm() : Form(QStringLiteral("frmTest")) { move(0, 0, 7200, 5400); }
 };
+
+// Left, top, width and height in twips, of a control or a form.
+using Twips = std::array<float, 4>;
+template <class Placed> Twips twipsOf(const Placed& placed) {
+    return {placed.left(), placed.top(), placed.width(), placed.height()};
+}
 
 // The description of the failure `action` raises, or empty when it raises none.
 template <class Action> std::string failureOf(Action&& action) {

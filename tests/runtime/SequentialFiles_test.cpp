@@ -23,26 +23,29 @@ QByteArray contentOf(const QString& file) {
 class SequentialFiles : public ::testing::Test {
 protected:
     void TearDown() override { files::closeAll(); }
-    QString path(const QString& name) const { return folder.filePath(name); }
+    QString path(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
     QTemporaryDir folder;
 };
 
-TEST_F(SequentialFiles, FreeFileGivesTheLowestUnusedNumberUpTo255) {
+TEST_F(SequentialFiles, NumbersRunOutAfter255AndEachFailureNamesItsCause) {
     EXPECT_EQ(files::freeFile(), 1);
     for (int number = 1; number <= 255; ++number) {
-        files::openForOutput(number, path(QString::number(number)));
+        files::openForOutput(number, folder.filePath(QString::number(number)));
     }
     EXPECT_EQ(failureOf([] { files::freeFile(); }), desc::TooManyFiles);
+    EXPECT_EQ(failureOf([&] { files::openForOutput(1, path("a.log")); }), desc::FileAlreadyOpen);
     files::close(7);
     EXPECT_EQ(files::freeFile(), 7);
+    EXPECT_EQ(failureOf([] { files::printLine(7, QStringLiteral("x")); }),
+              desc::BadFileNameOrNumber);
+    EXPECT_EQ(failureOf([&] { files::openForOutput(7, path("no/a.log")); }), desc::PathNotFound);
 }
 
 TEST_F(SequentialFiles, OutputEmptiesTheFileAndWritesEightBitLinesEndingInCrLf) {
-    const QString file = path(QStringLiteral("Updater.log"));
-    QFile old(file);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("left from an earlier run\r\n");
-    old.close();
+    const QString file = path("Updater.log");
+    files::openForOutput(1, file);
+    files::printLine(1, QStringLiteral("left from an earlier run"));
+    files::close(1);
 
     const QString accented = QStringLiteral("Caf\u00e9 \u00fcber Norvik");
     files::openForOutput(1, file);
@@ -53,17 +56,6 @@ TEST_F(SequentialFiles, OutputEmptiesTheFileAndWritesEightBitLinesEndingInCrLf) 
     EXPECT_EQ(contentOf(file),
               QByteArray("[START]\r\n") + accented.toLocal8Bit() + QByteArray("\r\n\r\n"))
         << "each line is on disk before the file is closed";
-}
-
-TEST_F(SequentialFiles, FailuresNameTheirCause) {
-    const QString file = path(QStringLiteral("a.log"));
-    EXPECT_EQ(failureOf([&] { files::openForOutput(1, path(QStringLiteral("no/a.log"))); }),
-              desc::PathNotFound);
-    files::openForOutput(1, file);
-    EXPECT_EQ(failureOf([&] { files::openForOutput(1, file); }), desc::FileAlreadyOpen);
-    files::close(1);
-    EXPECT_EQ(failureOf([] { files::printLine(1, QStringLiteral("x")); }),
-              desc::BadFileNameOrNumber);
 }
 
 TEST(AppEnd, EndsAtOnceWithTheStatusGivenAndOpenFilesClosed) {
