@@ -27,6 +27,7 @@ void raiseAt(const char* description, const fs::path& path) {
 
 void raiseFor(std::error_code error, const fs::path& path) {
     using std::errc;
+    error = native::portableError(error);
     if (error == errc::no_such_file_or_directory || error == errc::not_a_directory)
         raiseAt(desc::PathNotFound, path);
     if (error == errc::permission_denied || error == errc::operation_not_permitted ||
@@ -60,7 +61,7 @@ std::optional<InjectedFailure> currentInjectedFailure() {
 // but a plain absence is not an error to the callers.
 fs::file_status entryStatus(const fs::path& path) {
     std::error_code error;
-    const fs::file_status status = fs::symlink_status(path, error);
+    const fs::file_status status = native::entryStatus(path, error);
     if (error && status.type() != fs::file_type::not_found)
         raiseFor(error, path);
     return status;
@@ -184,20 +185,25 @@ private:
     std::vector<std::thread> helpers_;
 };
 
-// The kind of a listed entry as the listing gave it, without a lookup of its own where the file
-// system reports kinds in the listing; links are never followed.
+// The kind of a listed entry; links are never followed.
 fs::file_type listedType(const fs::directory_entry& entry) {
     std::error_code error;
-    fs::file_type type = fs::file_type::unknown;
-    if (entry.is_symlink(error))
-        type = fs::file_type::symlink;
-    else if (!error && entry.is_directory(error))
-        type = fs::file_type::directory;
-    else if (!error && entry.is_regular_file(error))
-        type = fs::file_type::regular;
+    const fs::file_type type = native::listedType(entry, error);
     if (error)
         raiseFor(error, entry.path());
     return type;
+}
+
+// Removes a file, an empty folder, or a link itself.
+void removeSingle(const fs::path& path, fs::file_type type) {
+    if (type == fs::file_type::symlink) {
+        native::removeLink(path);
+        return;
+    }
+    std::error_code error;
+    fs::remove(path, error);
+    if (error)
+        raiseFor(error, path);
 }
 
 // The single copy routine: walks the source folder and copies entry by entry, so each kind of
@@ -266,10 +272,7 @@ private:
             return;
         if (fs::is_directory(status))
             raiseAt(desc::FileAlreadyExists, to);
-        std::error_code error;
-        fs::remove(to, error);
-        if (error)
-            raiseFor(error, to);
+        removeSingle(to, status.type());
     }
 
     void countFile() {
@@ -301,7 +304,7 @@ public:
         workers_.wait();
         for (auto depth = folders_.rbegin(); depth != folders_.rend(); ++depth) {
             for (const fs::path& folder : *depth)
-                workers_.post([folder] { removeEmpty(folder); });
+                workers_.post([folder] { removeSingle(folder, fs::file_type::directory); });
             workers_.wait();
         }
     }
@@ -332,22 +335,14 @@ private:
     }
 
     void removeOne(const fs::path& path, fs::file_status status) const {
-        makeRemovable(path, status);
-        removeEmpty(path);
-    }
-
-    static void removeEmpty(const fs::path& path) {
-        std::error_code error;
-        fs::remove(path, error);
-        if (error)
-            raiseFor(error, path);
+        if (status.type() != fs::file_type::symlink)
+            makeRemovable(path, status);
+        removeSingle(path, status.type());
     }
 
     // Force makes entries removable the way the platform needs; a folder must also be listed
     // and entered to be emptied.
     void makeRemovable(const fs::path& path, fs::file_status status) const {
-        if (status.type() == fs::file_type::symlink)
-            return;
         const fs::perms granted = status.permissions();
         if (!force_ && (granted & fs::perms::owner_write) == fs::perms::none)
             raiseAt(desc::PermissionDenied, path);

@@ -12,17 +12,18 @@ namespace tolvar::platform {
 // True exactly when a folder, or a symbolic link to one, exists at the path. Never throws.
 bool folderExists(const std::filesystem::path& path) noexcept;
 
-// Removes the folder and everything in it. Symbolic links are removed as links and never
-// followed, so nothing outside the tree is touched; a link passed as the folder itself is removed
-// as a link. Without force a read-only entry stops the removal with "Permission denied"; with
-// force read-only files and folders are made writable and removed too.
+// Removes the folder and everything in it. Links (on Windows directory junctions too) are
+// removed as links and never followed, so nothing outside the tree is touched; a link passed as
+// the folder itself is removed as a link. Without force a read-only entry stops the removal with
+// "Permission denied"; with force read-only files and folders are made writable and removed too.
 void deleteFolder(const std::filesystem::path& folder, bool force);
 
 // Makes destination a copy of source: files, folders and symbolic links (copied as links), with
 // permission bits and access and modification times kept. Special files such as FIFOs or
-// sockets are refused. Without overwrite an existing destination fails before anything is
-// written; with overwrite the copy merges into it, replacing files and links of the same name.
-// A failure part-way leaves what was copied so far.
+// sockets are refused, and so are links on Windows, where they cannot be copied as links.
+// Without overwrite an existing destination fails before anything is written; with overwrite
+// the copy merges into it, replacing files and links of the same name. A failure part-way
+// leaves what was copied so far.
 void copyFolder(const std::filesystem::path& source, const std::filesystem::path& destination,
                 bool overwrite);
 

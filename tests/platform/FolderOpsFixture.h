@@ -3,18 +3,6 @@
 #include "platform/FolderOps.h"
 #include "platform/TreeFixture.h"
 
-// A shipped folder with what every platform's copy must keep: files with contents and
-// permissions, a read-only file in a read-only folder, an empty folder, each with its own time.
-inline void makeSample(const std::filesystem::path& folder) {
-    namespace fs = std::filesystem;
-    writeFile(folder / "readme.txt", "hello\n", fs::perms(0640));
-    writeFile(folder / "bin" / "run.sh", "#!/bin/sh\n", fs::perms(0755));
-    writeFile(folder / "data" / "deep" / "table.bin", std::string("\0\1\2\377", 4),
-              fs::perms(0444));
-    fs::create_directory(folder / "empty");
-    fs::permissions(folder / "data" / "deep", fs::perms(0555));
-}
-
 // Gives every entry below the folder a time of its own.
 inline void stampTimes(const std::filesystem::path& folder) {
     long long second = 1'000'000'000;
@@ -34,12 +22,21 @@ protected:
         EXPECT_EQ(after, before);
     }
 
+    // A shipped folder with what every platform's copy must keep: files with contents and
+    // permissions, a read-only file in a read-only folder, an empty folder, each with its own
+    // time; and a previous install to replace.
     void SetUp() override {
+        namespace fs = std::filesystem;
         TreeFixture::SetUp();
         source = root / "ship" / "Norvik";
         install = root / "product";
         target = install / "Norvik";
-        makeSample(source);
+        writeFile(source / "readme.txt", "hello\n", fs::perms(0640));
+        writeFile(source / "bin" / "run.sh", "#!/bin/sh\n", fs::perms(0755));
+        writeFile(source / "data" / "deep" / "table.bin", std::string("\0\1\2\377", 4),
+                  fs::perms(0444));
+        fs::create_directory(source / "empty");
+        fs::permissions(source / "data" / "deep", fs::perms(0555));
         stampTimes(source);
         writeFile(target / "old-only.txt", "previous");
         writeFile(target / "readme.txt", "previous readme");

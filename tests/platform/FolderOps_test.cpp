@@ -29,28 +29,10 @@ TEST_F(FolderOpsTest, CopyKeepsPermissionsAndTimesAndOverwriteMerges) {
     EXPECT_EQ(readFile(target / "old-only.txt"), "previous");
 }
 
-TEST_F(FolderOpsTest, ReplaceInstallsAFreshCopy) {
-    fs::create_directory(root / "fresh");
-    replaceFolder(source, root / "fresh" / "Norvik");
-    EXPECT_EQ(describeTree(root / "fresh" / "Norvik"), describeTree(source));
-
-    fs::permissions(target, fs::perms(0555));
-    replaceFolder(source, target);
-    EXPECT_EQ(describeTree(target), describeTree(source));
-    EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
-}
-
-TEST_F(FolderOpsTest, ReplaceFailingPartWayThroughTheCopyLeavesTargetAsItWas) {
-    expectReplaceFails(root / "missing", quoted(desc::PathNotFound, root / "missing"));
-    seam::failCopyAfter(2, desc::DiskFull);
-    expectReplaceFails(source, desc::DiskFull);
-    seam::clearInjectedFailures();
-}
-
 // Enough entries that every copy and removal thread takes part: the copy must still be whole,
 // each folder must get its mode and time after its last file is in, and a failure on whichever
 // thread meets it must still undo everything.
-TEST_F(FolderOpsTest, ReplaceOfManyFilesKeepsEveryOneAndRollsBackWhole) {
+TEST_F(FolderOpsTest, ReplaceRollsBackWholeOrInstallsEveryFile) {
     for (int folder = 0; folder < 6; ++folder) {
         const std::string name = std::to_string(folder);
         for (int file = 0; file < 50; ++file) {
@@ -62,6 +44,7 @@ TEST_F(FolderOpsTest, ReplaceOfManyFilesKeepsEveryOneAndRollsBackWhole) {
         }
     }
     fs::permissions(source / "many" / "2", fs::perms(0555));
+    fs::permissions(target, fs::perms(0555));
     stampTimes(source);
 
     seam::failCopyAfter(200, desc::DiskFull);
@@ -71,9 +54,13 @@ TEST_F(FolderOpsTest, ReplaceOfManyFilesKeepsEveryOneAndRollsBackWhole) {
     replaceFolder(source, target);
     EXPECT_EQ(describeTree(target), describeTree(source));
     EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
+    fs::create_directory(root / "fresh");
+    replaceFolder(source, root / "fresh" / "Norvik");
+    EXPECT_EQ(describeTree(root / "fresh" / "Norvik"), describeTree(source));
 }
 
-TEST_F(FolderOpsTest, ReplaceNeverTouchesATakenStagingName) {
+TEST_F(FolderOpsTest, ReplaceThatCannotStartTouchesNothing) {
+    expectReplaceFails(root / "missing", quoted(desc::PathNotFound, root / "missing"));
     for (const auto& [suffix, folder] : {std::pair{".tolvar-new", false}, {".tolvar-old", true}}) {
         const fs::path squatter = fs::path(target).concat(suffix);
         writeFile(folder ? squatter / "inside.txt" : squatter, "not ours");
@@ -83,4 +70,24 @@ TEST_F(FolderOpsTest, ReplaceNeverTouchesATakenStagingName) {
     fs::remove_all(target);
     writeFile(target, "a file, not a folder");
     expectReplaceFails(source, quoted(desc::FileAlreadyExists, target));
+}
+
+// A link in the product folder may lead anywhere; removing the folder removes the link alone.
+TEST_F(FolderOpsTest, ReplaceAndDeleteRemoveLinksButNotWhatTheyLeadTo) {
+    const fs::path outside = root / "outside";
+    writeFile(outside / "keep.txt", "keep");
+    const auto kept = describeTree(outside);
+    if (!makeLink(target / "to-folder", outside))
+        GTEST_SKIP() << "the platform makes no links here";
+    ASSERT_TRUE(makeLink(target / "to-file", outside / "keep.txt"));
+    ASSERT_TRUE(makeLink(target / "dangling", root / "gone"));
+    replaceFolder(source, target);
+    EXPECT_EQ(describeTree(target), describeTree(source));
+
+    ASSERT_TRUE(makeLink(target / "to-folder", outside));
+    ASSERT_TRUE(makeLink(root / "link", outside));
+    deleteFolder(target, true);
+    deleteFolder(root / "link", true);
+    EXPECT_FALSE(present(target) || present(root / "link"));
+    EXPECT_EQ(describeTree(outside), kept);
 }

@@ -21,11 +21,9 @@ void writeFile(const std::filesystem::path& path, const std::string& contents,
 std::string readFile(const std::filesystem::path& path);
 bool present(const std::filesystem::path& path);
 
-// Per path below `folder` ("." for itself): what describeEntry says of it.
+// Per path below `folder` ("." for itself), what a copy must keep of the entry: its permissions
+// (on Windows, the read-only attribute), its modification time, and its contents or link target.
 std::map<std::string, std::string> describeTree(const std::filesystem::path& folder);
-
-// What a copy must keep of one entry: its permissions (on Windows, the read-only attribute), its
-// modification time, and its contents or link target.
 std::string describeEntry(const std::filesystem::path& path);
 
 // Gives the entry (a link itself, not its target) a modification time `second` seconds after
@@ -34,6 +32,10 @@ void setTimes(const std::filesystem::path& path, long long second);
 
 // False where the flag cannot be set (no privilege, a file system or platform without it).
 bool setImmutable(const std::filesystem::path& path, bool on);
+
+// A symbolic link at `link` leading to `to`, a folder link when `to` is a folder; false where
+// the platform refuses to make one.
+bool makeLink(const std::filesystem::path& link, const std::filesystem::path& to);
 
 template <typename F> std::string failureOf(F&& call) {
     try {

@@ -41,3 +41,7 @@ bool setImmutable(const fs::path& path, bool on) {
     ::close(fd);
     return done;
 }
+
+bool makeLink(const fs::path& link, const fs::path& to) {
+    return ::symlink(to.c_str(), link.c_str()) == 0;
+}

@@ -44,3 +44,12 @@ void setTimes(const fs::path& path, long long second) {
 bool setImmutable(const fs::path&, bool) {
     return false;
 }
+
+// Unprivileged links need the platform's developer mode. Some implementations report success
+// without making the link, so only a link that is there counts.
+bool makeLink(const fs::path& link, const fs::path& to) {
+    const DWORD kind = fs::is_directory(to) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+    return CreateSymbolicLinkW(link.c_str(), to.c_str(),
+                               kind | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+           GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

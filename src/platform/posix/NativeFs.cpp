@@ -112,6 +112,27 @@ void setTimes(const fs::path& path, const struct stat& info, int flags) {
 
 } // namespace
 
+// lstat reports a link as a link.
+fs::file_status entryStatus(const fs::path& path, std::error_code& error) {
+    return fs::symlink_status(path, error);
+}
+
+// Most file systems give the kind in the listing itself, which spares a lookup per entry.
+fs::file_type listedType(const fs::directory_entry& entry, std::error_code& error) {
+    if (entry.is_symlink(error))
+        return fs::file_type::symlink;
+    if (!error && entry.is_directory(error))
+        return fs::file_type::directory;
+    if (!error && entry.is_regular_file(error))
+        return fs::file_type::regular;
+    return fs::file_type::unknown;
+}
+
+void removeLink(const fs::path& path) {
+    if (::unlink(path.c_str()) != 0)
+        raiseErrno(path);
+}
+
 void copyFile(const fs::path& from, const fs::path& to) {
     // O_NONBLOCK and the type check keep a FIFO swapped in after the walk looked from hanging
     // the copy.
@@ -167,6 +188,10 @@ void renameNoReplace(const fs::path& from, const fs::path& to) {
         raiseAt(rt::desc::FileAlreadyExists, to);
     if (::rename(from.c_str(), to.c_str()) != 0)
         raiseErrno(from);
+}
+
+std::error_code portableError(std::error_code error) {
+    return error;
 }
 
 } // namespace tolvar::platform::native

@@ -14,6 +14,25 @@ namespace {
     raiseFor(std::error_code(static_cast<int>(error), std::system_category()), path);
 }
 
+// The attributes of the entry itself: the call does not follow a reparse point.
+bool has(const fs::path& path, DWORD flag) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & flag) != 0;
+}
+
+// Links are the reparse points that stand for another name: symbolic links and directory
+// junctions. Others, such as deduplicated files or cloud placeholders, are files of their own.
+bool isLink(const fs::path& path) {
+    if (!has(path, FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return IsReparseTagNameSurrogate(found.dwReserved0);
+}
+
 WIN32_FILE_ATTRIBUTE_DATA attributesOf(const fs::path& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
@@ -36,6 +55,25 @@ void setModificationTime(const fs::path& path, const FILETIME& time) {
 
 } // namespace
 
+fs::file_status entryStatus(const fs::path& path, std::error_code& error) {
+    if (isLink(path)) {
+        error.clear();
+        return fs::file_status(fs::file_type::symlink);
+    }
+    return fs::symlink_status(path, error);
+}
+
+fs::file_type listedType(const fs::directory_entry& entry, std::error_code& error) {
+    return entryStatus(entry.path(), error).type();
+}
+
+// A link to a folder is itself a folder entry, whatever it leads to.
+void removeLink(const fs::path& path) {
+    const bool folder = has(path, FILE_ATTRIBUTE_DIRECTORY);
+    if (!(folder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str())))
+        raiseError(GetLastError(), path);
+}
+
 // Contents, attributes (read-only among them) and the modification time, never over an existing
 // file; the access time is the platform's to keep.
 void copyFile(const fs::path& from, const fs::path& to) {
@@ -48,13 +86,11 @@ void copyFile(const fs::path& from, const fs::path& to) {
     }
 }
 
-// The Windows build of std::filesystem reports no entry as a link, so the walk copies what a
-// link leads to and never asks for this; should it, the library copies the link if it can.
-void copySymlink(const fs::path& from, const fs::path& to) {
-    std::error_code error;
-    fs::copy_symlink(from, to, error);
-    if (error)
-        raiseFor(error, from);
+// Where a link leads is only in its reparse data, and making one takes a privilege users seldom
+// hold; copying what it leads to instead would install a folder that differs from the one
+// shipped, so the run fails naming the link.
+void copySymlink(const fs::path& from, const fs::path&) {
+    raiseAt(rt::desc::PathFileAccessError, from);
 }
 
 void copyFolderAttributes(const fs::path& from, const fs::path& to) {
@@ -75,6 +111,17 @@ void renameNoReplace(const fs::path& from, const fs::path& to) {
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
         raiseAt(rt::desc::FileAlreadyExists, to);
     raiseError(error, from);
+}
+
+// A file another program holds open without sharing it cannot be removed or renamed; to the
+// user, access to it is refused. The library reads both numbers as a busy device, which the
+// portable terms leave undescribed.
+std::error_code portableError(std::error_code error) {
+    const int code = error.value();
+    if (error.category() == std::system_category() &&
+        (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION))
+        return std::make_error_code(std::errc::permission_denied);
+    return error;
 }
 
 } // namespace tolvar::platform::native
