@@ -30,14 +30,6 @@ std::vector<ProcessEntry> walkNow() {
     return entries;
 }
 
-std::optional<std::string> listedName(std::uint32_t pid) {
-    for (const auto& entry : walkNow()) {
-        if (entry.processId == pid)
-            return entry.exeFile.data();
-    }
-    return std::nullopt;
-}
-
 std::optional<std::uint32_t> findNow(const std::string& wantedName) {
     ProcessSnapshot snapshot;
     return findFirstProcess(snapshot, wantedName);
@@ -47,14 +39,6 @@ std::optional<std::uint32_t> findNow(const std::string& wantedName) {
 const std::string tag = std::to_string(::getpid());
 
 } // namespace
-
-TEST(ProcessSnapshot, ListsThisProcessByArgv0InAscendingIds) {
-    const auto entries = walkNow();
-    ASSERT_GT(entries.size(), 1u);
-    for (std::size_t i = 1; i < entries.size(); ++i)
-        EXPECT_LT(entries[i - 1].processId, entries[i].processId);
-    EXPECT_EQ(listedName(static_cast<std::uint32_t>(::getpid())), program_invocation_name);
-}
 
 // Sleeping children started under chosen names; what a test leaves running is killed and reaped.
 class ProcessWalk : public ::testing::Test {
@@ -92,59 +76,54 @@ protected:
         return static_cast<std::uint32_t>(pid);
     }
 
-    int reap(std::uint32_t pid) {
-        int status = 0;
-        ::waitpid(static_cast<pid_t>(pid), &status, 0);
-        std::erase(pids_, static_cast<pid_t>(pid));
-        return status;
+    // Waits for the child to end, leaving it unreaped; the signal that ended it.
+    int killedBy(std::uint32_t pid) {
+        siginfo_t ended{};
+        return ::waitid(P_PID, pid, &ended, WEXITED | WNOWAIT) == 0 ? ended.si_status : -1;
     }
 
     std::vector<pid_t> pids_;
 };
 
-TEST_F(ProcessWalk, MatchesRunningProcessesByTheirReportedNames) {
-    const std::string wanted = "Node" + tag + ".exe";
-    const struct {
-        std::string argv0;
-        bool matches;
-    } cases[] = {
-        {"NODE" + tag + ".EXE", true},
-        {"C:\\Tools\\node" + tag + ".exe", true},
-        {"/opt/tools/node" + tag + ".exe", true},
-        {"  node" + tag + ".exe ", true},
-        {"anode" + tag + ".exe", false},
-    };
-    for (const auto& c : cases) {
-        const auto pid = start(c.argv0);
-        EXPECT_EQ(findNow(wanted), c.matches ? std::optional(pid) : std::nullopt) << c.argv0;
-        EXPECT_EQ(findNow(" " + wanted), std::nullopt) << c.argv0;
-        KillProcessById(pid);
-        EXPECT_EQ(reap(pid), SIGKILL);
-    }
+// Processes are listed by argv[0] as given, in ascending ids, and the first whose name matches
+// is the one ended. With argv[0] empty the name is the executable's own (here a link named for
+// the test), as for kernel threads; once such a process has ended, even unreaped, it is no
+// longer listed under it.
+TEST_F(ProcessWalk, ListsByArgv0AndEndsTheFirstMatchOnly) {
+    const auto listed = walkNow();
+    EXPECT_EQ(
+        std::adjacent_find(listed.begin(), listed.end(),
+                           [](const auto& a, const auto& b) { return a.processId >= b.processId; }),
+        listed.end());
+    const auto self = std::find_if(listed.begin(), listed.end(), [](const ProcessEntry& entry) {
+        return entry.processId == static_cast<std::uint32_t>(::getpid());
+    });
+    ASSERT_NE(self, listed.end());
+    EXPECT_STREQ(self->exeFile.data(), program_invocation_name);
 
-    const auto one = start("NODE" + tag + ".EXE");
-    const auto two = start("NODE" + tag + ".EXE");
-    EXPECT_EQ(findNow(wanted), std::min(one, two));
+    const std::string wanted = "Node" + tag + ".exe";
+    start("anode" + tag + ".exe");
+    const auto one = start("C:\\Tools\\NODE" + tag + ".EXE");
+    const auto two = start("  /opt/node" + tag + ".exe ");
+    EXPECT_EQ(findNow(" " + wanted), std::nullopt);
+    ASSERT_EQ(findNow(wanted), std::min(one, two));
+    KillProcessById(std::min(one, two));
+    EXPECT_EQ(killedBy(std::min(one, two)), SIGKILL);
+    EXPECT_EQ(findNow(wanted), std::max(one, two));
 
     const std::string longName(300, 'n');
-    EXPECT_EQ(listedName(start(longName)), longName.substr(0, 259));
-}
+    start(longName);
+    EXPECT_EQ(findNow(longName.substr(0, 259)), pids_.back());
 
-// With argv[0] empty the name is the executable's own (here a link named for the test), as for
-// kernel threads; once the process has ended, even unreaped, it is no longer listed.
-TEST_F(ProcessWalk, NamesProcessesWithoutArgv0AndDropsEndedOnes) {
-    const std::string name = "z" + tag + ".exe";
-    const fs::path folder = fs::temp_directory_path() / ("tolvar-proc-" + tag);
-    fs::create_directories(folder);
-    fs::create_symlink("/bin/sleep", folder / name);
-    const auto pid = start("", (folder / name).c_str());
-    fs::remove_all(folder);
-
-    EXPECT_EQ(findNow(name), pid);
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
-    siginfo_t info{};
-    ASSERT_EQ(::waitid(P_PID, pid, &info, WEXITED | WNOWAIT), 0);
-    EXPECT_EQ(findNow(name), std::nullopt);
+    const fs::path link = fs::temp_directory_path() / ("tolvar-proc-" + tag) / ("z" + tag + ".exe");
+    fs::create_directories(link.parent_path());
+    fs::create_symlink("/bin/sleep", link);
+    const auto nameless = start("", link.c_str());
+    fs::remove_all(link.parent_path());
+    EXPECT_EQ(findNow(link.filename().string()), nameless);
+    KillProcessById(nameless);
+    EXPECT_EQ(killedBy(nameless), SIGKILL);
+    EXPECT_EQ(findNow(link.filename().string()), std::nullopt);
 }
 
 // Each case is staged so that a wrong signal could reach only a process of this test's own.

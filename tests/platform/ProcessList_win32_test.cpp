@@ -20,12 +20,6 @@ std::optional<std::uint32_t> findNow(const std::string& wantedName) {
     return findFirstProcess(snapshot, wantedName);
 }
 
-fs::path besideThisProgram(const wchar_t* name) {
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-    return fs::path(path).replace_filename(name);
-}
-
 } // namespace
 
 // Children are copies of a program that only waits, named as the update run looks for them;
@@ -42,9 +36,11 @@ protected:
     }
 
     std::uint32_t start(const std::string& name) {
+        std::wstring self(MAX_PATH, L'\0');
+        self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
         const fs::path program = root / std::to_string(children_.size()) / name;
         fs::create_directories(program.parent_path());
-        fs::copy_file(besideThisProgram(L"tolvar_idle.exe"), program);
+        fs::copy_file(fs::path(self).replace_filename(L"tolvar_idle.exe"), program);
         std::wstring command = L"\"" + program.wstring() + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -61,10 +57,18 @@ protected:
 };
 
 TEST_F(ProcessWalk, EndsTheFirstNodeExeWithExitCodeZeroAndLeavesTheSecondRunning) {
+    ProcessSnapshot snapshot;
+    ProcessEntry entry;
+    std::string self;
+    for (bool more = snapshot.first(entry); more; more = snapshot.next(entry))
+        if (entry.processId == GetCurrentProcessId())
+            self = entry.exeFile.data();
+    EXPECT_EQ(self, "platform_tests.exe");
+    EXPECT_FALSE(terminateProcess(0));
+
     start("anode.exe");
     const auto one = start("Node.exe");
     const auto two = start("Node.exe");
-
     const auto first = findNow("NODE.EXE");
     ASSERT_TRUE(first == one || first == two);
     const auto second = *first == one ? two : one;
@@ -79,16 +83,4 @@ TEST_F(ProcessWalk, EndsTheFirstNodeExeWithExitCodeZeroAndLeavesTheSecondRunning
     KillProcessById(second);
     ASSERT_EQ(WaitForSingleObject(children_[second], 10'000), WAIT_OBJECT_0);
     EXPECT_EQ(findNow("Node.exe"), std::nullopt);
-}
-
-TEST(ProcessSnapshot, ListsThisProcessByItsFileName) {
-    ProcessSnapshot snapshot;
-    ProcessEntry entry;
-    std::string name;
-    for (bool more = snapshot.first(entry); more; more = snapshot.next(entry)) {
-        if (entry.processId == GetCurrentProcessId())
-            name = entry.exeFile.data();
-    }
-    EXPECT_EQ(name, "platform_tests.exe");
-    EXPECT_FALSE(terminateProcess(0));
 }

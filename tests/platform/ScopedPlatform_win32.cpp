@@ -3,11 +3,8 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <string_view>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -30,47 +27,31 @@ private:
     HANDLE mutex_;
 };
 
-// The export file with each key under `base` instead of its root. The file keeps its encoding
-// (UTF-16LE after a byte order mark, else single bytes) and whatever else it says.
-std::string rerooted(const std::string& bytes, const std::string& base) {
+// The export file with each key under `base` instead of its root, in the file's own encoding
+// (UTF-16LE after a byte order mark, else single bytes). The user's root is moved first, so
+// that the machine's keys, moved below it, are not moved again.
+std::string rerooted(std::string bytes, const std::string& base) {
     const bool wide = bytes.starts_with("\xff\xfe");
     const auto encoded = [wide](const std::string& text) {
         std::string out;
-        for (const char c : text) {
-            out += c;
-            if (wide)
-                out += '\0';
-        }
+        for (const char c : text)
+            out += wide ? std::string{c, '\0'} : std::string{c};
         return out;
     };
-    struct Rule {
-        std::string from, to;
-    };
-    std::vector<Rule> rules;
-    for (const auto& [root, stand] : {std::pair{"HKEY_LOCAL_MACHINE", "Machine"},
-                                      {"HKLM", "Machine"},
-                                      {"HKEY_CURRENT_USER", "User"},
-                                      {"HKCU", "User"}}) {
-        for (const std::string opening : {"[", "[-"})
-            rules.push_back(
-                {encoded(opening + root + "\\"),
-                 encoded(opening + "HKEY_CURRENT_USER\\" + base + "\\" + stand + "\\")});
-    }
-    std::string out;
-    const std::size_t unit = wide ? 2 : 1;
-    for (std::size_t at = 0; at < bytes.size();) {
-        const auto rule = std::find_if(rules.begin(), rules.end(), [&](const Rule& r) {
-            return std::string_view(bytes).substr(at).starts_with(r.from);
-        });
-        if (rule == rules.end()) {
-            out.append(bytes, at, unit);
-            at += unit;
-        } else {
-            out += rule->to;
-            at += rule->from.size();
+    for (const auto& [root, stand] : {std::pair{"HKEY_CURRENT_USER", "User"},
+                                      {"HKCU", "User"},
+                                      {"HKEY_LOCAL_MACHINE", "Machine"},
+                                      {"HKLM", "Machine"}}) {
+        for (const std::string opening : {"[", "[-"}) {
+            const std::string from = encoded(opening + root + "\\");
+            const std::string to =
+                encoded(opening + "HKEY_CURRENT_USER\\" + base + "\\" + stand + "\\");
+            for (auto at = bytes.find(from); at != std::string::npos;
+                 at = bytes.find(from, at + to.size()))
+                bytes.replace(at, from.size(), to);
         }
     }
-    return out;
+    return bytes;
 }
 
 HKEY createdKey(const std::string& path) {
