@@ -81,9 +81,6 @@ std::int32_t toInt32(double value) {
 std::int16_t addInt16(std::int16_t a, std::int16_t b) {
     return addChecked(a, b);
 }
-std::int32_t addInt32(std::int32_t a, std::int32_t b) {
-    return addChecked(a, b);
-}
 
 double leadingNumber(std::string_view text) {
     std::string s;
@@ -162,20 +159,6 @@ Fixed4 Fixed4::fromDouble(double value) {
         raise(desc::Overflow);
     }
     return fromUnits(static_cast<std::int64_t>(std::llround(units)));
-}
-
-Fixed4 Fixed4::rounded(int digits) const {
-    std::int64_t step = 1;
-    for (int i = digits; i < 4; ++i) {
-        step *= 10;
-    }
-    std::int64_t quotient = units_ / step;
-    const std::int64_t remainder = units_ % step;
-    const std::int64_t twice = 2 * (remainder < 0 ? -remainder : remainder);
-    if (twice > step || (twice == step && quotient % 2 != 0)) {
-        quotient += units_ < 0 ? -1 : 1;
-    }
-    return fromUnits(quotient * step);
 }
 
 Fixed4 Fixed4::floor() const {

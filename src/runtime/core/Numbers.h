@@ -19,9 +19,8 @@ double roundHalfEven(double value, int digits);
 std::int16_t toInt16(double value);
 std::int32_t toInt32(double value);
 
-// Checked integer arithmetic on the program's 16- and 32-bit variables.
+// Checked addition on the program's 16-bit variables.
 std::int16_t addInt16(std::int16_t a, std::int16_t b);
-std::int32_t addInt32(std::int32_t a, std::int32_t b);
 
 // The leading number of a text: blanks, tabs and line feeds anywhere are skipped, then an
 // optional sign, digits with at most one decimal point and an optional exponent (E or D) are
@@ -46,8 +45,6 @@ public:
     constexpr std::int64_t units() const { return units_; }
     double toDouble() const { return static_cast<double>(units_) / Scale; }
 
-    // Rounded to `digits` fraction digits (0 to 4), halves to even.
-    Fixed4 rounded(int digits) const;
     // The whole part, rounded down.
     Fixed4 floor() const;
     Fixed4 times(double factor) const;
