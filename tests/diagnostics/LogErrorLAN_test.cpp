@@ -13,109 +13,68 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <optional>
 
 using namespace tolvar;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// Every case ends the process, so each runs in a death test's child: the log is read back in
-// the parent once the child has gone. The child runs the fixture again, and finds the parent's
-// root in its environment.
-class LogFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("TOLVAR_ROOT")) {
-            temporary = std::make_unique<QTemporaryDir>();
-            ASSERT_TRUE(temporary->isValid());
-            QDir(temporary->path()).mkpath(QStringLiteral("UpdLogs"));
-            qputenv("TOLVAR_ROOT", QFile::encodeName(temporary->path()));
-        }
-        root = QDir(qEnvironmentVariable("TOLVAR_ROOT"));
+// Every case ends the process, so each runs in a death test's child, which runs this test
+// again: it finds the parent's root in its environment and makes none of its own. The log is
+// read back in the parent once the child has gone.
+TEST(LogFile, EntriesLandBetweenStartAndEndWhichEndsTheProgramOrTheLogsFailureIsShown) {
+    std::optional<QTemporaryDir> temporary;
+    if (qEnvironmentVariableIsEmpty("TOLVAR_ROOT")) {
+        temporary.emplace();
+        ASSERT_TRUE(temporary->isValid() && QDir(temporary->path()).mkpath(u"UpdLogs"_s));
+        qputenv("TOLVAR_ROOT", QFile::encodeName(temporary->path()));
     }
-    void TearDown() override {
-        if (temporary) {
-            qunsetenv("TOLVAR_ROOT");
-        }
-    }
-
-    QString log() const { return root.filePath(QStringLiteral("UpdLogs/PC07.log")); }
-
-    // In the child: a box that comes is named on standard error and answered.
-    static void reportBoxes(testsupport::ModalAnswer*& answer) {
-        answer = new testsupport::ModalAnswer([](QWidget* box) {
-            const auto* text = box->findChild<rt::Label*>(QStringLiteral("lblMsg"));
-            std::fprintf(stderr, "box %s: %s\n", qPrintable(box->windowTitle()),
-                         text != nullptr ? qPrintable(text->caption()) : "");
-            QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdAction_0")),
-                              Qt::LeftButton);
-        });
-    }
-
-    std::unique_ptr<QTemporaryDir> temporary;
-    QDir root;
-};
-
-TEST_F(LogFile, EntriesLandBetweenStartAndEndAndTheEndEndsTheProgram) {
-    QFile earlier(log());
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("an earlier run's log, longer than this one\r\n");
-    earlier.close();
-    EXPECT_EXIT(
-        {
-            rt::app::setCommandForTesting(QStringLiteral("x:y:PC07:UpdLogs:ignored"));
-            modMain::LogErrorLAN(QStringLiteral("x\r\ny\tz"));
-            modMain::LogErrorLAN(QStringLiteral("lone\rreturn and\nfeed"));
-            modMain::LogErrorLAN(QStringLiteral("[end]"));
-            if (modMain::LogFileNumber == 0) {
-                std::_Exit(9);
-            }
-            modMain::LogErrorLAN(QStringLiteral("[END]"));
-            std::_Exit(8);
-        },
-        ::testing::ExitedWithCode(1), "");
-    EXPECT_EQ(readFile(log()), "[START]\r\nx;y  z\r\nlone\rreturn and\nfeed\r\n[end]\r\n[END]\r\n");
-}
-
-TEST_F(LogFile, EndAsTheFirstEntryGivesTwoLines) {
-    EXPECT_EXIT(
-        {
-            rt::app::setCommandForTesting(QStringLiteral("a:b:PC07:UpdLogs"));
-            modMain::LogErrorLAN(QStringLiteral("[END]"));
-        },
-        ::testing::ExitedWithCode(1), "");
-    EXPECT_EQ(readFile(log()), "[START]\r\n[END]\r\n");
-}
-
-TEST_F(LogFile, ALogThatCannotBeWrittenIsShownUnderItsOwnNameAndEndsTheProgram) {
+    const QDir root(qEnvironmentVariable("TOLVAR_ROOT"));
+    // Entries are separated by "|".
     const struct {
-        const char* command;
-        const char* description;
+        const char *command, *entries;
+        int status;
+        QByteArray log;
+        const char* shown;
     } cases[] = {
-        {"", "Subscript out of range"},
-        {"x:y:PC07", "Subscript out of range"},
-        {"x:y:PC07:NoSuchFolder", "Path not found"},
-        {"x:y:PC07:", "Path not found"},
-    };
+        {"x:y:PC07:UpdLogs:ignored", "x\r\ny\tz|lone\rreturn and\nfeed|[end]|[END]", 1,
+         "[START]\r\nx;y  z\r\nlone\rreturn and\nfeed\r\n[end]\r\n[END]\r\n", ""},
+        {"a:b:PC07:UpdLogs", "[END]", 1, "[START]\r\n[END]\r\n", ""},
+        {"", "Error", 2, "<no log>", "box LogErrorLAN: Subscript out of range"},
+        {"x:y:PC07", "Error", 2, "<no log>", "box LogErrorLAN: Subscript out of range"},
+        {"x:y:PC07:NoSuchFolder", "Error", 2, "<no log>", "box LogErrorLAN: Path not found"},
+        // A network path, which the stand-in for the drive does not have.
+        {"x:y:PC07:", "Error", 2, "<no log>", "box LogErrorLAN: Path not found"}};
+    QFile log(root.filePath(u"UpdLogs/PC07.log"_s));
+    EXPECT_TRUE(log.open(QIODevice::WriteOnly));
+    log.write("an earlier run's log, longer than this one\r\n");
+    log.close();
     for (const auto& c : cases) {
         EXPECT_EXIT(
             {
-                testsupport::ModalAnswer* answer = nullptr;
-                reportBoxes(answer);
+                // A box that comes is named on standard error and answered.
+                const testsupport::ModalAnswer answer([](QWidget* box) {
+                    std::fprintf(stderr, "box %s: %s\n", qPrintable(box->windowTitle()),
+                                 qPrintable(box->findChild<rt::Label*>(u"lblMsg"_s)->caption()));
+                    QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_0"_s),
+                                      Qt::LeftButton);
+                });
                 rt::app::setCommandForTesting(QString::fromLatin1(c.command));
-                modMain::LogErrorLAN(QStringLiteral("Error:Load:Overflow"));
+                for (const QString& entry : QString::fromLatin1(c.entries).split(u'|')) {
+                    modMain::LogErrorLAN(entry);
+                }
                 std::_Exit(8);
             },
-            ::testing::ExitedWithCode(2), std::string("box LogErrorLAN: ") + c.description)
+            ::testing::ExitedWithCode(c.status), c.shown)
             << c.command;
+        EXPECT_EQ(log.open(QIODevice::ReadOnly) ? log.readAll() : "<no log>", c.log) << c.command;
+        log.remove();
+        EXPECT_FALSE(QFile::exists(root.filePath(u"PC07.log"_s)));
     }
-    EXPECT_FALSE(QFile::exists(log()));
-    EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("PC07.log"))));
+    if (temporary) {
+        qunsetenv("TOLVAR_ROOT");
+    }
 }
 
 } // namespace

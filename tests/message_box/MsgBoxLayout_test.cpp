@@ -1,7 +1,5 @@
 #include "message_box/MsgBoxLayout.h"
-#include "runtime/core/Failure.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -105,14 +103,6 @@ TEST(MsgBoxLayout, LimitsCompareInWholeTwipsWithHalvesToEven) {
     in.message = QString(70, QLatin1Char('x'));
     layOut(in, text.measure());
     EXPECT_EQ(text.wrappedAt, 6002);
-}
-
-TEST(MsgBoxLayout, ArithmeticLeavingTheFloatRangeIsAnOverflow) {
-    FakeText text;
-    LayoutInput in = input(QStringLiteral("x"), 2);
-    in.scaleX = 3e38F; // finite itself, but not the gaps it scales
-    EXPECT_THAT([&] { layOut(in, text.measure()); },
-                ::testing::ThrowsMessage<rt::Failure>(::testing::StrEq(rt::desc::Overflow)));
 }
 
 } // namespace

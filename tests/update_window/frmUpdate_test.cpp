@@ -1,3 +1,4 @@
+#include "message_box/frmMsgBox.h"
 #include "platform/BrowseFolder.h"
 #include "platform/FolderOps.h"
 #include "runtime/Application.h"
@@ -6,46 +7,35 @@
 #include "update_window/frmUpdate.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <functional>
-#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 using namespace tolvar;
+using namespace Qt::Literals::StringLiterals;
+
+// Failure messages show texts as text.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
-struct StandardBoxCall {
-    QString prompt;
-    int style;
-    QString caption;
-};
-
-// What the program's own message box showed, as the user saw it.
-struct OwnBox {
-    QString caption;
-    QString message;
-    bool exclamation = false;
-};
-
 void writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly));
     file.write(content);
 }
 
@@ -62,7 +52,7 @@ pid_t startNamed(const char* name) {
         _exit(127);
     }
     // Until exec has run, the child still carries this program's name.
-    const QString cmdline = QStringLiteral("/proc/%1/cmdline").arg(pid);
+    const QString cmdline = u"/proc/%1/cmdline"_s.arg(pid);
     for (int i = 0; i < 500 && !readFile(cmdline).startsWith(name); ++i) {
         QTest::qWait(2);
     }
@@ -74,19 +64,41 @@ bool endedBySigkill(pid_t pid) {
     return waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
+// A product's directory as the tree below it: folders end in "/", files carry their content.
+const QStringList Old = {u"Norvik/"_s, u"Norvik/agent.cfg=old agent"_s,
+                         u"Norvik/obsolete.dll=old"_s};
+const QStringList New = {u"Norvik/"_s, u"Norvik/agent.cfg=new agent"_s, u"Norvik/bin/"_s,
+                         u"Norvik/bin/tool.dat=new tool"_s};
+
+QStringList tree(const QString& product) {
+    QStringList found;
+    QDirIterator it(product, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        found << QDir(product).relativeFilePath(entry.filePath()) +
+                     (entry.isDir() ? u"/"_s
+                                    : u"="_s + QString::fromUtf8(readFile(entry.filePath())));
+    }
+    found.sort();
+    return found;
+}
+
 class UpdateWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(sandbox.isValid());
-        programDir = sandbox.filePath(QStringLiteral("program"));
-        writeFile(programDir + QStringLiteral("/Norvik/agent.cfg"), "new agent");
-        writeFile(programDir + QStringLiteral("/Norvik/bin/tool.dat"), "new tool");
+        writeFile(programDir + u"/Norvik/agent.cfg"_s, "new agent");
+        writeFile(programDir + u"/Norvik/bin/tool.dat"_s, "new tool");
         rt::app::setExecutableDirectoryForTesting(programDir);
-        lumeo = makeProduct(QStringLiteral("Lumeo"));
-        vantro = makeProduct(QStringLiteral("Vantro"));
+        for (const QString& product : {lumeo, vantro}) {
+            writeFile(product + u"/Norvik/agent.cfg"_s, "old agent");
+            writeFile(product + u"/Norvik/obsolete.dll"_s, "old");
+        }
+        // Every box in the order shown: the standard box is answered at once with OK.
         rt::setStandardMessageBoxHook(
             [this](const QString& prompt, int style, const QString& caption) {
-                standardBoxes.push_back({prompt, style, caption});
+                boxes << u"standard %1 %2: %3"_s.arg(QString::number(style), caption, prompt);
                 return 1;
             });
         window.showForm();
@@ -99,333 +111,229 @@ protected:
         platform::testing::clearInjectedFailures();
     }
 
-    QString makeProduct(const QString& name) {
-        const QString dir = sandbox.filePath(QStringLiteral("products/") + name);
-        writeFile(dir + QStringLiteral("/Norvik/agent.cfg"), "old agent");
-        writeFile(dir + QStringLiteral("/Norvik/obsolete.dll"), "old");
-        return dir;
-    }
-
     void choose(int row, const QString& directory) {
         window.chkPrd[row].setValue(1);
         window.txtDataDir[row].setText(directory);
     }
 
-    // Presses the update button and answers the program's own box, if one comes, with OK.
-    std::optional<OwnBox> pressUpdate() {
-        std::optional<OwnBox> seen;
-        const testsupport::ModalAnswer answer([&seen](QWidget* box) {
-            OwnBox shown;
-            shown.caption = box->windowTitle();
-            if (auto* label = box->findChild<rt::Label*>(QStringLiteral("lblMsg"))) {
-                shown.message = label->caption();
+    // Does `act`; the program's own box that comes meanwhile, if one does, is recorded and
+    // answered with its button `answer`.
+    void answering(int answer, const std::function<void()>& act) {
+        const testsupport::ModalAnswer modal([this, answer](QWidget* shown) {
+            auto* box = qobject_cast<frmMsgBox*>(shown);
+            ASSERT_NE(box, nullptr);
+            QString icon;
+            for (const rt::Image* image : {box->imgC, box->imgQ, box->imgE, box->imgI}) {
+                icon += image->widget()->isVisibleTo(box) ? image->name() : QString();
             }
-            if (auto* icon = box->findChild<QWidget*>(QStringLiteral("imgE"))) {
-                shown.exclamation = icon->isVisibleTo(box);
-            }
-            seen = shown;
-            QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdAction_0")),
+            boxes << u"own %1 %2: %3"_s.arg(icon, box->windowTitle(), box->lblMsg->caption());
+            QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_%1"_s.arg(answer)),
                               Qt::LeftButton);
         });
-        QTest::mouseClick(button(QStringLiteral("cmdUpdate")), Qt::LeftButton);
-        return seen;
+        act();
     }
+
+    void click(const QString& name, int answer = 0) {
+        answering(answer, [&] { QTest::mouseClick(widget(name), Qt::LeftButton); });
+    }
+
+    QWidget* widget(const QString& name) { return window.findChild<QWidget*>(name); }
 
     // Points the registry at a file holding the two products' installation directories.
-    void useInstallPaths(const QByteArray& lumeoPath, const QByteArray& vantroPath) {
-        const QString file = sandbox.filePath(QStringLiteral("registry.reg"));
-        writeFile(file, "Windows Registry Editor Version 5.00\r\n\r\n"
-                        "[HKEY_LOCAL_MACHINE\\Software\\TolvarInfo\\Lumeo]\r\n"
-                        "\"InstallPath\"=\"" +
-                            lumeoPath +
-                            "\"\r\n\r\n"
-                            "[HKEY_LOCAL_MACHINE\\Software\\TolvarInfo\\Vantro]\r\n"
-                            "\"InstallPath\"=\"" +
-                            vantroPath + "\"\r\n");
+    void useInstallPaths(const QString& lumeoPath, const QString& vantroPath) {
+        const QString file = sandbox.filePath(u"registry.reg"_s);
+        writeFile(
+            file,
+            u"Windows Registry Editor Version 5.00\r\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\TolvarInfo\\Lumeo]\r\n\"InstallPath\"=\"%1\"\r\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\TolvarInfo\\Vantro]\r\n\"InstallPath\"=\"%2\"\r\n"_s
+                .arg(lumeoPath, vantroPath)
+                .toUtf8());
         qputenv("TOLVAR_REGISTRY", QFile::encodeName(file));
-    }
-
-    void tick(int row) { QTest::mouseClick(window.chkPrd[row].widget(), Qt::LeftButton); }
-
-    QPushButton* button(const QString& name) { return window.findChild<QPushButton*>(name); }
-
-    bool updated(const QString& product) const {
-        return readFile(product + QStringLiteral("/Norvik/agent.cfg")) == "new agent" &&
-               readFile(product + QStringLiteral("/Norvik/bin/tool.dat")) == "new tool" &&
-               !QFile::exists(product + QStringLiteral("/Norvik/obsolete.dll"));
-    }
-
-    bool untouched(const QString& product) const {
-        return readFile(product + QStringLiteral("/Norvik/agent.cfg")) == "old agent" &&
-               readFile(product + QStringLiteral("/Norvik/obsolete.dll")) == "old" &&
-               QDir(QFileInfo(product).absolutePath())
-                       .entryList({QFileInfo(product).fileName() + QStringLiteral("*")},
-                                  QDir::AllEntries | QDir::Hidden)
-                       .size() == 1;
     }
 
     void expectIdleAfterRun() {
         EXPECT_FALSE(window.lblProg->isVisible());
-        EXPECT_EQ(window.focusWidget(), button(QStringLiteral("cmdUpdate")));
+        EXPECT_EQ(window.focusWidget(), widget(u"cmdUpdate"_s));
     }
 
     QTemporaryDir sandbox;
-    QString programDir;
-    QString lumeo;
-    QString vantro;
-    std::vector<StandardBoxCall> standardBoxes;
+    const QString programDir = sandbox.filePath(u"program"_s);
+    const QString lumeo = sandbox.filePath(u"products/Lumeo"_s);
+    const QString vantro = sandbox.filePath(u"products/Vantro"_s);
+    QStringList boxes;
     frmUpdate window;
 };
 
-TEST_F(UpdateWindow, StartsEmptyAndTabsInTheDesignOrderSkippingDisabledButtons) {
-    for (int row = 0; row <= window.chkPrd.ubound(); ++row) {
-        EXPECT_EQ(window.chkPrd[row].value(), 0);
-        EXPECT_TRUE(window.txtDataDir[row].text().isEmpty());
-        EXPECT_FALSE(window.cmdDataDir[row].isEnabled());
-    }
-    EXPECT_FALSE(window.lblProg->isVisible());
+TEST_F(UpdateWindow, TabsInTheDesignOrderSkippingTheDisabledBrowseButtons) {
     EXPECT_FALSE(window.windowFlags() &
                  (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
-
-    EXPECT_EQ(QApplication::focusWidget(), window.txtDataDir[0].widget());
-    const std::vector<QWidget*> order = {
-        button(QStringLiteral("cmdUpdate")), button(QStringLiteral("cmdexit")),
-        window.chkPrd[0].widget(),           window.chkPrd[1].widget(),
-        window.txtDataDir[1].widget(),       window.txtDataDir[0].widget(),
-    };
-    for (QWidget* next : order) {
+    EXPECT_EQ(QApplication::focusWidget(), widget(u"txtDataDir_0"_s));
+    for (const char* next :
+         {"cmdUpdate", "cmdexit", "chkPrd_0", "chkPrd_1", "txtDataDir_1", "txtDataDir_0"}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+        EXPECT_EQ(QApplication::focusWidget(), widget(QString::fromLatin1(next))) << next;
     }
 }
 
 TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemBeforeAnythingIsTouched) {
-    const QString missing = sandbox.filePath(QStringLiteral("no such dir"));
-    EXPECT_FALSE(pressUpdate().has_value());
+    const QString missing = sandbox.filePath(u"no such dir"_s);
+    click(u"cmdUpdate"_s);
     window.chkPrd[0].setValue(1);
     choose(1, vantro);
-    EXPECT_FALSE(pressUpdate().has_value());
+    click(u"cmdUpdate"_s);
     choose(0, lumeo);
     choose(1, missing);
-    EXPECT_FALSE(pressUpdate().has_value());
-
-    ASSERT_EQ(standardBoxes.size(), 3u);
-    EXPECT_EQ(standardBoxes[0].prompt, QStringLiteral("Please select a product to update."));
-    EXPECT_EQ(standardBoxes[1].prompt, QStringLiteral("Please enter path of Lumeo"));
-    EXPECT_EQ(standardBoxes[2].prompt, QStringLiteral("Folder not exists ") + missing);
-    for (const StandardBoxCall& shown : standardBoxes) {
-        EXPECT_EQ(shown.style, 64);
-        EXPECT_EQ(shown.caption, QStringLiteral("TolvarNorvikUpdater"));
-    }
-    EXPECT_TRUE(untouched(lumeo));
-    EXPECT_TRUE(untouched(vantro));
+    click(u"cmdUpdate"_s);
+    EXPECT_EQ(boxes,
+              (QStringList{u"standard 64 TolvarNorvikUpdater: Please select a product to update."_s,
+                           u"standard 64 TolvarNorvikUpdater: Please enter path of Lumeo"_s,
+                           u"standard 64 TolvarNorvikUpdater: Folder not exists "_s + missing}));
+    EXPECT_EQ(tree(lumeo), Old);
+    EXPECT_EQ(tree(vantro), Old);
 }
 
-TEST_F(UpdateWindow, BothRowsAreReplacedOrCopiedAndSummedUpInOrder) {
-    const QString fresh = sandbox.filePath(QStringLiteral("products/Fresh"));
+// The run ends the products' helpers, replaces or copies each ticked row in order, and drops
+// every input that arrives meanwhile, so no second run starts inside it.
+TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
+    const pid_t agent = startNamed("norvikAgent.exe");
+    const pid_t node = startNamed("C:\\Tools\\NODE.EXE");
+    const QString fresh = sandbox.filePath(u"products/Fresh"_s);
     QDir().mkpath(fresh);
     choose(0, lumeo);
     choose(1, fresh);
-    const auto box = pressUpdate();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->message,
-              QStringLiteral("[Lumeo] Update Successfully.\r\n[Vantro] Update Successfully."));
-    EXPECT_EQ(box->caption, QStringLiteral("TolvarNorvikUpdater"));
-    EXPECT_TRUE(standardBoxes.empty());
-    EXPECT_TRUE(updated(lumeo));
-    EXPECT_TRUE(updated(fresh));
+    // Fires at the run's first yield.
+    QTimer::singleShot(0, &window, [this] {
+        QTest::mouseClick(widget(u"cmdUpdate"_s), Qt::LeftButton);
+        QTest::keyClicks(widget(u"txtDataDir_0"_s), u"xyz"_s);
+        QTest::mouseClick(widget(u"chkPrd_0"_s), Qt::LeftButton);
+    });
+    click(u"cmdUpdate"_s);
+    QTest::qWait(100);
+    EXPECT_EQ(boxes, QStringList{u"own imgI TolvarNorvikUpdater: [Lumeo] Update Successfully.\r\n"
+                                 "[Vantro] Update Successfully."_s});
+    EXPECT_EQ(tree(lumeo), New);
+    EXPECT_EQ(tree(fresh), New);
+    EXPECT_EQ(window.chkPrd[0].value(), 1);
     expectIdleAfterRun();
-}
+    QTest::keyClicks(widget(u"txtDataDir_0"_s), u"x"_s);
+    EXPECT_EQ(window.txtDataDir[0].text(), lumeo + u"x"_s) << "the window takes input again";
 
-TEST_F(UpdateWindow, TheRunEndsTheProductsHelperProcesses) {
-    const pid_t agent = startNamed("norvikAgent.exe");
-    const pid_t node = startNamed("C:\\Tools\\NODE.EXE");
-    const pid_t bystander = startNamed("anode.exe");
-    choose(0, lumeo);
-    const auto box = pressUpdate();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->message, QStringLiteral("[Lumeo] Update Successfully."));
     EXPECT_TRUE(endedBySigkill(agent));
     EXPECT_TRUE(endedBySigkill(node));
-    EXPECT_EQ(waitpid(bystander, nullptr, WNOHANG), 0) << "a longer name is not a match";
-    kill(bystander, SIGKILL);
-    waitpid(bystander, nullptr, 0);
 }
 
-TEST_F(UpdateWindow, AFailingCopyReportsUnderTheRunsNameAndKeepsEveryOldFolder) {
-    const std::pair<std::function<void()>, QString> faults[] = {
-        {[] { platform::testing::failCopyAfter(1, "Disk full"); }, QStringLiteral("Disk full")},
-        {[this] {
-             platform::testing::clearInjectedFailures();
-             QDir(programDir + QStringLiteral("/Norvik")).removeRecursively();
-         },
-         QStringLiteral("Path not found")},
-    };
-    choose(0, lumeo);
-    choose(1, vantro);
-    for (const auto& [provoke, description] : faults) {
-        provoke();
-        const auto box = pressUpdate();
-        ASSERT_TRUE(box.has_value());
-        EXPECT_EQ(box->caption, QStringLiteral("UpdateNorvikOnMachine"));
-        EXPECT_TRUE(box->message.startsWith(description)) << box->message.toStdString();
-        EXPECT_TRUE(box->exclamation);
-        EXPECT_TRUE(untouched(lumeo));
-        EXPECT_TRUE(untouched(vantro));
+TEST_F(UpdateWindow, AFailingRunIsReportedUnderItsNameAndLeavesTheRowItFailedOnAsItWas) {
+    const struct {
+        std::function<void()> provoke;
+        QString report;
+        QStringList lumeoAfter, vantroAfter;
+    } cases[] = {
+        {[] { platform::testing::failCopyAfter(1, "Disk full"); }, u"Disk full"_s, Old, Old},
+        {[this] { writeFile(vantro + u"/Norvik.tolvar-new"_s, "someone else's"); },
+         u"File already exists: '%1/Norvik.tolvar-new'"_s.arg(vantro), New,
+         QStringList{u"Norvik.tolvar-new=someone else's"_s} + Old},
+        {[this] { QDir(programDir + u"/Norvik"_s).removeRecursively(); },
+         u"Path not found: '%1/Norvik'"_s.arg(programDir), New,
+         QStringList{u"Norvik.tolvar-new=someone else's"_s} + Old}};
+    // Each run starts from what the one before left.
+    for (const auto& c : cases) {
+        c.provoke();
+        choose(0, lumeo);
+        choose(1, vantro);
+        boxes.clear();
+        click(u"cmdUpdate"_s);
+        EXPECT_EQ(boxes, QStringList{u"own imgE UpdateNorvikOnMachine: "_s + c.report});
+        EXPECT_EQ(tree(lumeo), c.lumeoAfter);
+        EXPECT_EQ(tree(vantro), c.vantroAfter);
         expectIdleAfterRun();
+        platform::testing::clearInjectedFailures();
     }
 }
 
-TEST_F(UpdateWindow, AFailureInTheSecondRowKeepsTheFirstReplacedAndShowsNoSummary) {
-    writeFile(vantro + QStringLiteral("/Norvik.tolvar-new"), "someone else's file");
-    choose(0, lumeo);
-    choose(1, vantro);
-    const auto box = pressUpdate();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->caption, QStringLiteral("UpdateNorvikOnMachine"));
-    EXPECT_TRUE(box->message.startsWith(QStringLiteral("File already exists")));
-    EXPECT_TRUE(updated(lumeo));
-    EXPECT_EQ(readFile(vantro + QStringLiteral("/Norvik/obsolete.dll")), "old");
-    EXPECT_EQ(readFile(vantro + QStringLiteral("/Norvik.tolvar-new")), "someone else's file");
-}
-
-TEST_F(UpdateWindow, InputDuringARunIsDroppedSoNoSecondRunStarts) {
-    choose(0, lumeo);
-    int boxes = 0;
-    // Fires at the run's first yield: a second press and an edit of the directory arrive
-    // while the run is under way.
-    QTimer::singleShot(0, &window, [this] {
-        QTest::mouseClick(button(QStringLiteral("cmdUpdate")), Qt::LeftButton);
-        QTest::keyClicks(window.txtDataDir[0].widget(), QStringLiteral("xyz"));
-        QTest::mouseClick(window.chkPrd[0].widget(), Qt::LeftButton);
-    });
-    const testsupport::ModalAnswer answer([&boxes](QWidget* box) {
-        ++boxes;
-        QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdAction_0")),
-                          Qt::LeftButton);
-    });
-    QTest::mouseClick(button(QStringLiteral("cmdUpdate")), Qt::LeftButton);
-    QTest::qWait(100);
-    EXPECT_EQ(boxes, 1);
-    EXPECT_TRUE(standardBoxes.empty());
-    EXPECT_EQ(window.txtDataDir[0].text(), lumeo);
-    EXPECT_EQ(window.chkPrd[0].value(), 1);
-    EXPECT_TRUE(updated(lumeo));
-    // Once the run is over the window takes input again.
-    QTest::keyClicks(window.txtDataDir[0].widget(), QStringLiteral("x"));
-    EXPECT_EQ(window.txtDataDir[0].text(), lumeo + QStringLiteral("x"));
-}
-
-TEST_F(UpdateWindow, TickingFillsTheDirectoryFromTheRegistryAndUntickingEmptiesTheRow) {
-    useInstallPaths(lumeo.toUtf8() + "/", "//server/share/Vantro");
-    tick(0);
-    EXPECT_EQ(window.txtDataDir[0].text(), lumeo);
-    EXPECT_TRUE(window.cmdDataDir[0].isEnabled());
-    EXPECT_EQ(ProductKey, QStringLiteral("Lumeo"));
-
-    tick(1);
-    EXPECT_TRUE(window.txtDataDir[1].text().isEmpty()) << "a network share is never taken";
-    EXPECT_TRUE(window.cmdDataDir[1].isEnabled());
-    EXPECT_EQ(ProductKey, QStringLiteral("Vantro"));
-
-    QTest::keyClicks(window.txtDataDir[0].widget(), QStringLiteral("/typed"));
-    tick(0);
-    EXPECT_TRUE(window.txtDataDir[0].text().isEmpty());
-    EXPECT_FALSE(window.cmdDataDir[0].isEnabled());
-    EXPECT_EQ(ProductKey, QStringLiteral("Vantro")) << "unticking does not change the key";
-    EXPECT_TRUE(standardBoxes.empty());
-
-    tick(1);
-    tick(0);
-    const auto box = pressUpdate();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->message, QStringLiteral("[Lumeo] Update Successfully."));
-    EXPECT_TRUE(updated(lumeo));
-}
-
-TEST_F(UpdateWindow, UpToTwoTrailingSeparatorsAreRemoved) {
-    const std::pair<QByteArray, QString> cases[] = {
-        {"/opt/Lumeo//", QStringLiteral("/opt/Lumeo")},
-        {"/opt/Lumeo///", QStringLiteral("/opt/Lumeo/")},
-        {"/", QString()},
-        {"", QString()},
-    };
+TEST_F(UpdateWindow, TickingTakesTheRegistrysDirectoryAndUntickingEmptiesTheRow) {
+    // Up to two trailing separators go; a network share is never taken.
+    const std::pair<QString, QString> cases[] = {{u"/opt/Lumeo//"_s, u"/opt/Lumeo"_s},
+                                                 {u"/opt/Lumeo///"_s, u"/opt/Lumeo/"_s},
+                                                 {u"//server/share"_s, QString()},
+                                                 {u"/"_s, QString()},
+                                                 {QString(), QString()}};
     for (const auto& [stored, shown] : cases) {
-        useInstallPaths(stored, stored);
+        useInstallPaths(stored, u"/opt/Vantro"_s);
         window.chkPrd[0].setValue(0);
         window.chkPrd[0].setValue(1);
         EXPECT_EQ(window.txtDataDir[0].text(), shown) << stored.toStdString();
     }
+    EXPECT_TRUE(window.cmdDataDir[0].isEnabled());
+    EXPECT_EQ(ProductKey, u"Lumeo"_s);
+    click(u"chkPrd_1"_s);
+    EXPECT_EQ(window.txtDataDir[1].text(), u"/opt/Vantro"_s);
+    EXPECT_EQ(ProductKey, u"Vantro"_s);
+
+    QTest::keyClicks(widget(u"txtDataDir_0"_s), u"/typed"_s);
+    click(u"chkPrd_0"_s);
+    EXPECT_TRUE(window.txtDataDir[0].text().isEmpty());
+    EXPECT_FALSE(window.cmdDataDir[0].isEnabled());
+    EXPECT_EQ(ProductKey, u"Vantro"_s) << "unticking does not change the key";
+
     qunsetenv("TOLVAR_REGISTRY");
-    window.chkPrd[1].setValue(1);
-    EXPECT_TRUE(window.txtDataDir[1].text().isEmpty()) << "no registry file, no directory";
-    EXPECT_TRUE(window.cmdDataDir[1].isEnabled());
+    click(u"chkPrd_0"_s);
+    EXPECT_TRUE(window.txtDataDir[0].text().isEmpty()) << "no registry file, no directory";
+    EXPECT_TRUE(boxes.isEmpty());
 }
 
-TEST_F(UpdateWindow, BrowsingReplacesTheDirectoryUnlessCancelled) {
-    window.chkPrd[0].setValue(1);
-    window.txtDataDir[0].setText(QStringLiteral("/typed"));
-    const std::pair<QString, QString> answers[] = {
-        {QString(), QStringLiteral("/typed")},
-        {QStringLiteral("/srv/picked/"), QStringLiteral("/srv/picked")},
-        {QStringLiteral("/srv/other"), QStringLiteral("/srv/other")},
-        {QStringLiteral("/"), QString()},
-    };
+TEST_F(UpdateWindow, BrowsingReplacesTheDirectoryUnlessCancelledOrFailing) {
+    choose(0, u"/typed"_s);
+    const std::pair<QString, QString> answers[] = {{QString(), u"/typed"_s},
+                                                   {u"/srv/picked/"_s, u"/srv/picked"_s},
+                                                   {u"/srv/other"_s, u"/srv/other"_s},
+                                                   {u"/"_s, QString()}};
     for (const auto& [answer, shown] : answers) {
         modAPIs::testing::setNextDirectory(answer);
-        QTest::mouseClick(button(QStringLiteral("cmdDataDir_0")), Qt::LeftButton);
+        click(u"cmdDataDir_0"_s);
         EXPECT_EQ(window.txtDataDir[0].text(), shown) << answer.toStdString();
     }
+    window.txtDataDir.unload(0);
+    modAPIs::testing::setNextDirectory(u"/srv/picked"_s);
+    click(u"cmdDataDir_0"_s);
+    EXPECT_TRUE(boxes.isEmpty()) << "a failing browse is silent";
 }
 
 // A click handler reports a failure in the standard box and goes on with the next statement,
 // where a failing test counts as passed. Taking a row's directory box away makes every step
 // that touches it fail.
 TEST_F(UpdateWindow, AFailingClickReportsEachFailureAndGoesOn) {
-    const QString missingElement = QStringLiteral("Control array element doesn't exist");
+    const QString missingElement =
+        u"standard 0 TolvarNorvikUpdater: Control array element doesn't exist"_s;
     window.txtDataDir.unload(1);
-    tick(1);
+    click(u"chkPrd_1"_s);
     EXPECT_TRUE(window.cmdDataDir[1].isEnabled()) << "the step after the failing one ran";
-    EXPECT_EQ(ProductKey, QStringLiteral("Vantro"));
+    EXPECT_EQ(ProductKey, u"Vantro"_s);
     // Emptying, filling, two separator tests with their trims, the share test and its reset.
-    ASSERT_EQ(standardBoxes.size(), 8u);
-    for (const StandardBoxCall& shown : standardBoxes) {
-        EXPECT_EQ(shown.prompt, missingElement);
-        EXPECT_EQ(shown.style, 0);
-        EXPECT_EQ(shown.caption, QStringLiteral("TolvarNorvikUpdater"));
-    }
+    EXPECT_EQ(boxes, QStringList(8, missingElement));
 
-    standardBoxes.clear();
-    EXPECT_FALSE(pressUpdate().has_value());
-    ASSERT_EQ(standardBoxes.size(), 2u);
-    EXPECT_EQ(standardBoxes[0].prompt, missingElement);
-    EXPECT_EQ(standardBoxes[1].prompt, QStringLiteral("Please enter path of Vantro"))
+    boxes.clear();
+    click(u"cmdUpdate"_s);
+    EXPECT_EQ(boxes,
+              (QStringList{missingElement,
+                           u"standard 64 TolvarNorvikUpdater: Please enter path of Vantro"_s}))
         << "the failing emptiness test counts as passed";
-    EXPECT_TRUE(untouched(vantro));
+    EXPECT_EQ(tree(vantro), Old);
 }
 
-TEST_F(UpdateWindow, AFailingBrowseIsSilent) {
-    window.chkPrd[0].setValue(1);
-    window.txtDataDir.unload(0);
-    modAPIs::testing::setNextDirectory(QStringLiteral("/srv/picked"));
-    QTest::mouseClick(button(QStringLiteral("cmdDataDir_0")), Qt::LeftButton);
-    EXPECT_TRUE(standardBoxes.empty());
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
-TEST_F(UpdateWindow, ExitAnsweredNoChangesNothing) {
+TEST_F(UpdateWindow, ExitAsksAndNoKeepsTheWindowWhileTheCloseBoxClosesWithoutAsking) {
     choose(0, lumeo);
-    window.txtDataDir[0].setFocus();
-    QString question;
-    const testsupport::ModalAnswer answer([&question](QWidget* box) {
-        question = box->findChild<rt::Label*>(QStringLiteral("lblMsg"))->caption();
-        QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdAction_1")),
-                          Qt::LeftButton);
-    });
-    QTest::mouseClick(button(QStringLiteral("cmdexit")), Qt::LeftButton);
-    EXPECT_EQ(question, QStringLiteral("Do you really want to Exit?"));
+    click(u"cmdexit"_s, 1);
+    EXPECT_EQ(boxes, QStringList{u"own imgQ TolvarNorvikUpdater: Do you really want to Exit?"_s});
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.txtDataDir[0].text(), lumeo);
+
+    answering(1, [this] {
+        EXPECT_TRUE(window.close());
+        QTest::qWait(300);
+    });
+    EXPECT_EQ(boxes.size(), 1);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(UpdateWindow, ExitAnsweredYesEndsTheProgram) {
@@ -433,26 +341,10 @@ TEST_F(UpdateWindow, ExitAnsweredYesEndsTheProgram) {
         {
             // The child built a sandbox of its own and never returns to remove it.
             sandbox.remove();
-            const testsupport::ModalAnswer answer([](QWidget* box) {
-                QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdAction_0")),
-                                  Qt::LeftButton);
-            });
-            QTest::mouseClick(button(QStringLiteral("cmdexit")), Qt::LeftButton);
+            click(u"cmdexit"_s, 0);
             std::_Exit(7);
         },
         ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(UpdateWindow, TheCloseBoxClosesWithoutAsking) {
-    bool asked = false;
-    const testsupport::ModalAnswer answer([&asked](QWidget* box) {
-        asked = true;
-        box->close();
-    });
-    EXPECT_TRUE(window.close());
-    QTest::qWait(300);
-    EXPECT_FALSE(asked);
-    EXPECT_FALSE(window.isVisible());
 }
 
 } // namespace
