@@ -69,7 +69,7 @@ std::optional<RegistryValue> queryRegistryValue(RegistryRoot root, std::string_v
     std::string key =
         root == RegistryRoot::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
     if (!keyPath.empty())
-        key += "\\" + std::string(keyPath);
+        key.append(1, '\\').append(keyPath);
     if (!store.hasKey(key))
         return std::nullopt;
     RegistryValue value = store.value(key, valueName).value_or(RegistryValue{});
