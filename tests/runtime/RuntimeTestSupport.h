@@ -3,8 +3,6 @@
 #include "runtime/Form.h"
 #include "runtime/core/Failure.h"
 
-#include <QTest>
-
 #include <array>
 #include <string>
 
@@ -30,12 +28,6 @@ template <class Action> std::string failureOf(Action&& action) {
         return failure.description();
     }
     return {};
-}
-
-// Focus, Tab and access keys only behave as they do for a user in the active window.
-inline bool showActive(Form& form) {
-    form.showForm();
-    return QTest::qWaitForWindowActive(&form);
 }
 
 } // namespace tolvar::rt::test
