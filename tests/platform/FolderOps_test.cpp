@@ -6,29 +6,6 @@ namespace desc = tolvar::rt::desc;
 using namespace tolvar::platform;
 namespace seam = tolvar::platform::testing;
 
-TEST_F(FolderOpsTest, DeleteRemovesReadOnlyEntriesOnlyWithForce) {
-    writeFile(target / "sealed" / "inner.txt", "x", fs::perms(0444));
-    EXPECT_EQ(failureOf([&] { deleteFolder(target, false); }),
-              quoted(desc::PermissionDenied, target / "sealed" / "inner.txt"));
-    EXPECT_TRUE(present(target / "sealed" / "inner.txt"));
-
-    fs::permissions(target / "sealed", fs::perms::none);
-    fs::permissions(target, fs::perms(0555));
-    deleteFolder(target, true);
-    EXPECT_FALSE(present(target));
-}
-
-TEST_F(FolderOpsTest, CopyKeepsPermissionsAndTimesAndOverwriteMerges) {
-    copyFolder(source, root / "copy", false);
-    EXPECT_EQ(describeTree(root / "copy"), describeTree(source));
-    EXPECT_EQ(failureOf([&] { copyFolder(source, source / "bin" / "again", false); }),
-              quoted(desc::InvalidProcedureCall, source / "bin" / "again"));
-
-    copyFolder(source, target, true);
-    EXPECT_EQ(describeTree(target / "readme.txt"), describeTree(source / "readme.txt"));
-    EXPECT_EQ(readFile(target / "old-only.txt"), "previous");
-}
-
 // Enough entries that every copy and removal thread takes part: the copy must still be whole,
 // each folder must get its mode and time after its last file is in, and a failure on whichever
 // thread meets it must still undo everything.
@@ -54,19 +31,16 @@ TEST_F(FolderOpsTest, ReplaceRollsBackWholeOrInstallsEveryFile) {
     replaceFolder(source, target);
     EXPECT_EQ(describeTree(target), describeTree(source));
     EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
-    fs::create_directory(root / "fresh");
-    replaceFolder(source, root / "fresh" / "Norvik");
-    EXPECT_EQ(describeTree(root / "fresh" / "Norvik"), describeTree(source));
 }
 
 TEST_F(FolderOpsTest, ReplaceThatCannotStartTouchesNothing) {
-    expectReplaceFails(root / "missing", quoted(desc::PathNotFound, root / "missing"));
-    for (const auto& [suffix, folder] : {std::pair{".tolvar-new", false}, {".tolvar-old", true}}) {
-        const fs::path squatter = fs::path(target).concat(suffix);
-        writeFile(folder ? squatter / "inside.txt" : squatter, "not ours");
-        expectReplaceFails(source, quoted(desc::FileAlreadyExists, squatter));
-        fs::remove_all(squatter);
-    }
+    const fs::path parked = fs::path(target).concat(".tolvar-old");
+    writeFile(parked / "inside.txt", "not ours");
+    expectReplaceFails(source, quoted(desc::FileAlreadyExists, parked));
+    fs::remove_all(parked);
+    // A copy made inside its own source would never end.
+    EXPECT_EQ(failureOf([&] { replaceFolder(source, source / "bin" / "Norvik"); }),
+              quoted(desc::InvalidProcedureCall, source / "bin" / "Norvik.tolvar-new"));
     fs::remove_all(target);
     writeFile(target, "a file, not a folder");
     expectReplaceFails(source, quoted(desc::FileAlreadyExists, target));

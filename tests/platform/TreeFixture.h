@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Registry.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -54,3 +56,9 @@ inline std::string quoted(const char* description, const std::filesystem::path& 
 inline std::string fixture(const std::string& relative) {
     return std::string(TOLVAR_PLATFORM_FIXTURES) + "/" + relative;
 }
+
+namespace tolvar::platform {
+inline void PrintTo(const RegistryValue& value, std::ostream* out) {
+    *out << "type " << value.type << " " << ::testing::PrintToString(value.data);
+}
+} // namespace tolvar::platform
