@@ -12,12 +12,8 @@ TEST(RegistryFileTest, WindowsExportKeepsTypesDataAndDeletions) {
     constexpr auto CU = RegistryRoot::CurrentUser;
     const RegistryValue absent{};
     const std::string lumeo = "Software\\TolvarInfo\\Lumeo";
-    const struct {
-        RegistryRoot root;
-        std::string key;
-        const char* name;
-        std::optional<RegistryValue> expected;
-    } lookups[] = {
+    ScopedEnv registry("TOLVAR_REGISTRY", fixture("registry/windows-export.reg"));
+    expectLookups({
         {CU, "Control Panel\\Desktop", "LogPixels", RegistryValue{4, "\x60\0\0\0"s}},
         {CU, "Control Panel\\Desktop", "Quoted", RegistryValue{1, "say \"hi\" to C:\\Temp\0"s}},
         {LM, lumeo, "", RegistryValue{1, "Lumeo default\0"s}},
@@ -32,10 +28,7 @@ TEST(RegistryFileTest, WindowsExportKeepsTypesDataAndDeletions) {
         {LM, "Software\\TolvarInfo\\Vantro\\Plugins", "Enabled", std::nullopt},
         {LM, "Software\\TolvarInfo\\VantroBeta", "InstallPath", RegistryValue{1, "D:\\Beta\0"s}},
         {LM, "Control Panel\\Desktop", "LogPixels", std::nullopt},
-    };
-    ScopedEnv registry("TOLVAR_REGISTRY", fixture("registry/windows-export.reg"));
-    for (const auto& [root, key, name, expected] : lookups)
-        EXPECT_EQ(queryRegistryValue(root, key, name), expected) << key << " : " << name;
+    });
 }
 
 TEST(RegistryFileTest, Regedit4FileHoldsAnsiText) {

@@ -21,21 +21,14 @@ TEST(RegistryWin32Test, ReadsTheTypeAndDataTheRegistryHolds) {
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine);
 
     constexpr auto LM = RegistryRoot::LocalMachine;
-    const struct {
-        RegistryRoot root;
-        std::string key;
-        const char* name;
-        std::optional<RegistryValue> expected;
-    } lookups[] = {
+    expectLookups({
         {LM, "Software\\Lumeo", "InstallPath", RegistryValue{1, "C:\\Tølvar\0stale\0"s}},
         {LM, "SOFTWARE\\lumeo", "logpixels", RegistryValue{4, "\x60\0\0\0"s}},
         {RegistryRoot::CurrentUser, base + "\\Software\\Lumeo", "Blob",
          RegistryValue{3, "\xde\xad\xbe\xef"s}},
         {LM, "Software\\Lumeo", "Missing", RegistryValue{}},
         {LM, "Software\\Vantro", "InstallPath", std::nullopt},
-    };
-    for (const auto& [root, key, name, expected] : lookups)
-        EXPECT_EQ(queryRegistryValue(root, key, name), expected) << key << " : " << name;
+    });
 
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     RegCloseKey(machine);

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 
 // Each test gets its own folder under the system temp directory, removed afterwards even when a
@@ -60,5 +62,19 @@ inline std::string fixture(const std::string& relative) {
 namespace tolvar::platform {
 inline void PrintTo(const RegistryValue& value, std::ostream* out) {
     *out << "type " << value.type << " " << ::testing::PrintToString(value.data);
+}
+
+// One look-up and what it must give: a value (type 0 when the key has no such value), or
+// nothing when the key is missing.
+struct RegistryLookup {
+    RegistryRoot root;
+    std::string key;
+    const char* name;
+    std::optional<RegistryValue> expected;
+};
+
+inline void expectLookups(std::initializer_list<RegistryLookup> lookups) {
+    for (const auto& [root, key, name, expected] : lookups)
+        EXPECT_EQ(queryRegistryValue(root, key, name), expected) << key << " : " << name;
 }
 } // namespace tolvar::platform
