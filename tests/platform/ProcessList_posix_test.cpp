@@ -1,5 +1,6 @@
 #include "platform/ProcessList.h"
 #include "platform/ProcessMatch.h"
+#include "platform/TreeFixture.h"
 #include "platform/modAPIs.h"
 
 #include <gtest/gtest.h>
@@ -15,15 +16,6 @@
 namespace fs = std::filesystem;
 using namespace tolvar::platform;
 using tolvar::modAPIs::KillProcessById;
-
-namespace {
-
-std::optional<std::uint32_t> findNow(const std::string& wantedName) {
-    ProcessSnapshot snapshot;
-    return findFirstProcess(snapshot, wantedName);
-}
-
-} // namespace
 
 // A process with an empty argv[0] goes by its executable's name (here a link named for the
 // test), as kernel threads do; once it has ended, even unreaped, it is no longer listed under it.

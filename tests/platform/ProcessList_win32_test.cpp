@@ -13,15 +13,6 @@ namespace fs = std::filesystem;
 using namespace tolvar::platform;
 using tolvar::modAPIs::KillProcessById;
 
-namespace {
-
-std::optional<std::uint32_t> findNow(const std::string& wantedName) {
-    ProcessSnapshot snapshot;
-    return findFirstProcess(snapshot, wantedName);
-}
-
-} // namespace
-
 // Children are copies of a program that only waits, named as the update run looks for them;
 // what a test leaves running is ended.
 class ProcessWalk : public TreeFixture {

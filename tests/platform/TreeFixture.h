@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProcessList.h"
+#include "platform/ProcessMatch.h"
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +64,12 @@ inline std::string fixture(const std::string& relative) {
 namespace tolvar::platform {
 inline void PrintTo(const RegistryValue& value, std::ostream* out) {
     *out << "type " << value.type << " " << ::testing::PrintToString(value.data);
+}
+
+// The id of the first process of that name in a walk of the list as it is now.
+inline std::optional<std::uint32_t> findNow(const std::string& wantedName) {
+    ProcessSnapshot snapshot;
+    return findFirstProcess(snapshot, wantedName);
 }
 
 // One look-up and what it must give: a value (type 0 when the key has no such value), or
