@@ -118,7 +118,7 @@ public:
         if (keep_)
             return;
         try {
-            platform::deleteFolder(path_, true);
+            platform::deleteFolder(path_);
         } catch (const std::exception& failure) {
             std::fprintf(stderr, "could not remove %s: %s\n", path_.c_str(), failure.what());
         }
@@ -245,7 +245,7 @@ void benchReplace(const Tree& tree, WorkFolder& work, const Options& options) {
     // A fresh product folder per run, holding a stale copy that is on the disk and only there.
     const auto staleTarget = [&] {
         const fs::path product = work.freshFolder();
-        platform::copyFolder(stale, product / "Norvik", false);
+        platform::copyFolder(stale, product / "Norvik");
         settle(product);
         forgetContents(product);
         return product;

@@ -1,460 +1,287 @@
 #include "platform/FolderOps.h"
 
+#include "platform/FaultSeam.h"
+#include "platform/FolderWalks.h"
+#include "platform/FsFailure.h"
 #include "platform/NativeFs.h"
 #include "runtime/core/Failure.h"
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <functional>
+#include <iostream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <system_error>
-#include <thread>
 #include <utility>
-#include <vector>
 
 namespace fs = std::filesystem;
 namespace desc = tolvar::rt::desc;
 
 namespace tolvar::platform {
 
-void raiseAt(const char* description, const fs::path& path) {
-    rt::raise(std::string(description) + ": '" + path.string() + "'");
-}
-
-void raiseFor(std::error_code error, const fs::path& path) {
-    using std::errc;
-    error = native::portableError(error);
-    if (error == errc::no_such_file_or_directory || error == errc::not_a_directory)
-        raiseAt(desc::PathNotFound, path);
-    if (error == errc::permission_denied || error == errc::operation_not_permitted ||
-        error == errc::read_only_file_system)
-        raiseAt(desc::PermissionDenied, path);
-    if (error == errc::file_exists || error == errc::directory_not_empty)
-        raiseAt(desc::FileAlreadyExists, path);
-    if (error == errc::no_space_on_device)
-        raiseAt(desc::DiskFull, path);
-    if (error == errc::too_many_files_open || error == errc::too_many_files_open_in_system)
-        raiseAt(desc::TooManyFiles, path);
-    raiseAt(desc::PathFileAccessError, path);
-}
+using native::Folder;
 
 namespace {
 
-struct InjectedFailure {
-    int afterFiles = 0;
-    std::string description;
-};
-
-std::mutex injectedMutex;
-std::optional<InjectedFailure> injected;
-
-std::optional<InjectedFailure> currentInjectedFailure() {
-    std::lock_guard lock(injectedMutex);
-    return injected;
-}
-
-// A failed lookup (a path component that is a file, a folder we may not search) is reported,
-// but a plain absence is not an error to the callers.
-fs::file_status entryStatus(const fs::path& path) {
-    std::error_code error;
-    const fs::file_status status = native::entryStatus(path, error);
-    if (error && status.type() != fs::file_type::not_found)
-        raiseFor(error, path);
-    return status;
-}
-
-bool entryExists(const fs::path& path) {
-    return entryStatus(path).type() != fs::file_type::not_found;
-}
-
-// Creating the folder is what claims its name, so an existing one is never adopted by mistake.
-void createFolder(const fs::path& path) {
-    std::error_code error;
-    if (!fs::create_directory(path, error)) {
-        if (error)
-            raiseFor(error, path);
-        raiseAt(desc::FileAlreadyExists, path);
-    }
-}
+std::mutex seamMutex;
+std::optional<seam::CopyFault> copyFault;
+std::function<void(const char*)> stepHook;
 
 bool isWithin(const fs::path& inner, const fs::path& outer) {
     std::error_code error;
     const fs::path in = fs::weakly_canonical(inner, error);
-    if (error)
+    if (error) {
         raiseFor(error, inner);
+    }
     const fs::path out = fs::weakly_canonical(outer, error);
-    if (error)
+    if (error) {
         raiseFor(error, outer);
+    }
     return std::mismatch(out.begin(), out.end(), in.begin(), in.end()).first == out.end();
 }
 
-// Runs jobs on helper threads while the calling thread goes on producing them; the calling
-// thread joins in when it waits. The first failure on any thread drops the jobs not yet started
-// and is raised once, from wait(); the walk that posts the jobs asks failed() to stop early.
-// Jobs are destroyed unrun when the owner leaves by a failure of its own, and every helper has
-// ended before the destructor returns, so a rollback never races a copy still writing.
-class Workers {
-public:
-    explicit Workers(int threads) {
-        // Fewer helpers only means less at once: the waiting thread runs whatever is left.
-        try {
-            for (int i = 1; i < threads; ++i)
-                helpers_.emplace_back([this] { help(); });
-        } catch (const std::system_error&) {
-        }
+// The folder that holds `path`, which must exist; it is named rather than whatever the caller
+// would have failed to make in it.
+Folder openParentOf(const fs::path& path) {
+    const fs::path parent = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (!folderExists(parent)) {
+        raiseAt(desc::PathNotFound, parent);
     }
-    Workers(const Workers&) = delete;
-    Workers& operator=(const Workers&) = delete;
-    ~Workers() {
-        {
-            std::lock_guard lock(mutex_);
-            closing_ = true;
-            queue_.clear();
-        }
-        ready_.notify_all();
-        for (std::thread& helper : helpers_)
-            helper.join();
-    }
-
-    void post(std::function<void()> job) {
-        {
-            std::lock_guard lock(mutex_);
-            if (failure_)
-                return;
-            queue_.push_back(std::move(job));
-        }
-        ready_.notify_one();
-    }
-
-    bool failed() const { return failed_.load(std::memory_order_relaxed); }
-
-    void wait() {
-        std::unique_lock lock(mutex_);
-        while (!queue_.empty())
-            runOne(lock);
-        idle_.wait(lock, [this] { return running_ == 0; });
-        if (failure_)
-            std::rethrow_exception(std::exchange(failure_, nullptr));
-    }
-
-private:
-    void help() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            ready_.wait(lock, [this] { return closing_ || !queue_.empty(); });
-            if (closing_)
-                return;
-            runOne(lock);
-        }
-    }
-
-    void runOne(std::unique_lock<std::mutex>& lock) {
-        const std::function<void()> job = std::move(queue_.front());
-        queue_.pop_front();
-        ++running_;
-        lock.unlock();
-        std::exception_ptr failure;
-        try {
-            job();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        lock.lock();
-        --running_;
-        if (failure && !failure_) {
-            failure_ = failure;
-            failed_.store(true, std::memory_order_relaxed);
-            queue_.clear();
-        }
-        if (running_ == 0)
-            idle_.notify_all();
-    }
-
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::condition_variable idle_;
-    std::deque<std::function<void()>> queue_;
-    int running_ = 0;
-    bool closing_ = false;
-    std::exception_ptr failure_;
-    std::atomic<bool> failed_{false};
-    std::vector<std::thread> helpers_;
-};
-
-// The kind of a listed entry; links are never followed.
-fs::file_type listedType(const fs::directory_entry& entry) {
-    std::error_code error;
-    const fs::file_type type = native::listedType(entry, error);
-    if (error)
-        raiseFor(error, entry.path());
-    return type;
+    return Folder::open(parent);
 }
 
-// Removes a file, an empty folder, or a link itself.
-void removeSingle(const fs::path& path, fs::file_type type) {
-    if (type == fs::file_type::symlink) {
-        native::removeLink(path);
-        return;
-    }
-    std::error_code error;
-    fs::remove(path, error);
-    if (error)
-        raiseFor(error, path);
+// A trailing separator names the folder before it.
+fs::path withoutTrailingSeparator(const fs::path& path) {
+    return path.has_filename() ? path : path.parent_path();
 }
 
-// The single copy routine: walks the source folder and copies entry by entry, so each kind of
-// entry has one place where it is copied. The walk creates the folders and links itself and
-// hands file contents to a second thread; with the file system's own cost per new file being
-// most of a copy, two threads nearly halve it (docs/performance.md).
-class CopyWalk {
-public:
-    explicit CopyWalk(bool overwrite)
-        : overwrite_(overwrite), injected_(currentInjectedFailure()), workers_(2) {}
+// The names a replace works with inside the folder that holds its target.
+struct Siblings {
+    explicit Siblings(const fs::path& path)
+        : target(path.filename()), staging(fs::path(target).concat(".tolvar-new")),
+          parked(fs::path(target).concat(".tolvar-old")),
+          lock(fs::path(target).concat(".tolvar-lock")) {}
 
-    // `to` must already exist; it receives source's entries, then its permissions and times.
-    void copyContents(const fs::path& from, const fs::path& to) {
-        walk(from, to);
-        workers_.wait();
-        // Innermost first and only once everything is in: a read-only folder cannot be filled,
-        // and each entry added to a folder moves its modification time.
-        for (const auto& [source, copy] : folders_)
-            native::copyFolderAttributes(source, copy);
-    }
-
-private:
-    void walk(const fs::path& from, const fs::path& to) {
-        std::error_code error;
-        for (fs::directory_iterator it(from, error), end; !error && it != end && !workers_.failed();
-             it.increment(error))
-            copyEntry(*it, to / it->path().filename());
-        if (error)
-            raiseFor(error, from);
-        folders_.emplace_back(from, to);
-    }
-
-    void copyEntry(const fs::directory_entry& entry, const fs::path& to) {
-        switch (listedType(entry)) {
-        case fs::file_type::directory:
-            if (!overwrite_ || !fs::is_directory(entryStatus(to)))
-                createFolder(to);
-            walk(entry.path(), to);
-            break;
-        case fs::file_type::regular:
-            makeRoomFor(to);
-            workers_.post([this, from = entry.path(), to] {
-                countFile();
-                native::copyFile(from, to);
-            });
-            break;
-        case fs::file_type::symlink:
-            makeRoomFor(to);
-            native::copySymlink(entry.path(), to);
-            break;
-        default:
-            // FIFOs, sockets and devices have no contents to ship; copying one would block or
-            // produce something the product cannot use, and skipping it silently would install
-            // a folder that differs from the one shipped. The run fails instead.
-            raiseAt(desc::PathFileAccessError, entry.path());
-        }
-    }
-
-    // Only a file or link of the same name is replaced; a folder where a file goes is not.
-    // Without overwrite the copy itself refuses an existing name, so there is nothing to look up.
-    void makeRoomFor(const fs::path& to) {
-        if (!overwrite_)
-            return;
-        const fs::file_status status = entryStatus(to);
-        if (status.type() == fs::file_type::not_found)
-            return;
-        if (fs::is_directory(status))
-            raiseAt(desc::FileAlreadyExists, to);
-        removeSingle(to, status.type());
-    }
-
-    void countFile() {
-        if (injected_ && copiedFiles_.fetch_add(1) == injected_->afterFiles)
-            rt::raise(injected_->description);
-    }
-
-    bool overwrite_;
-    std::optional<InjectedFailure> injected_;
-    std::atomic<int> copiedFiles_{0};
-    std::vector<std::pair<fs::path, fs::path>> folders_;
-    Workers workers_;
+    fs::path target, staging, parked, lock;
 };
 
-// Removes whatever is at the path, links as links. Removing a file is mostly waiting: file
-// systems mounted with discard free each file's blocks on the device before unlink returns. So
-// the files are removed on several threads, then the emptied folders, innermost first.
-class RemoveWalk {
-public:
-    explicit RemoveWalk(bool force) : force_(force), workers_(4) {}
+// Which entries this program made beside the target, by identity, so an entry that merely has
+// one of the names is never taken for ours. Kept in the lock file as "new <id>" and "old <id>"
+// lines; a run only ever adds a line or empties the record.
+struct Made {
+    std::string staging, parked;
 
-    void remove(const fs::path& path) {
-        const fs::file_status status = entryStatus(path);
-        if (!fs::is_directory(status)) {
-            removeOne(path, status);
-            return;
+    static Made readFrom(const native::LockFile& lock) {
+        Made made;
+        std::istringstream lines(lock.record());
+        std::string role, identity;
+        while (lines >> role >> identity) {
+            if (role == "new") {
+                made.staging = identity;
+            } else if (role == "old") {
+                made.parked = identity;
+            }
         }
-        walk(path, status, 0);
-        workers_.wait();
-        for (auto depth = folders_.rbegin(); depth != folders_.rend(); ++depth) {
-            for (const fs::path& folder : *depth)
-                workers_.post([folder] { removeSingle(folder, fs::file_type::directory); });
-            workers_.wait();
-        }
+        return made;
     }
 
-private:
-    // The whole listing is read before anything in it is removed, so no file system has to
-    // list a folder that changes under it.
-    void walk(const fs::path& folder, fs::file_status status, std::size_t depth) {
-        makeRemovable(folder, status);
-        std::vector<fs::path> files, subfolders;
-        std::error_code error;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end;
-             it.increment(error))
-            (listedType(*it) == fs::file_type::directory ? subfolders : files)
-                .push_back(it->path());
-        if (error)
-            raiseFor(error, folder);
-        for (fs::path& file : files)
-            workers_.post([this, file = std::move(file)] { removeOne(file, entryStatus(file)); });
-        for (const fs::path& subfolder : subfolders) {
-            if (workers_.failed())
-                return;
-            walk(subfolder, entryStatus(subfolder), depth + 1);
+    std::string record() const {
+        std::string text = "new " + staging + "\n";
+        if (!parked.empty()) {
+            text += "old " + parked + "\n";
         }
-        if (folders_.size() <= depth)
-            folders_.resize(depth + 1);
-        folders_[depth].push_back(folder);
+        return text;
     }
-
-    void removeOne(const fs::path& path, fs::file_status status) const {
-        if (status.type() != fs::file_type::symlink)
-            makeRemovable(path, status);
-        removeSingle(path, status.type());
-    }
-
-    // Force makes entries removable the way the platform needs; a folder must also be listed
-    // and entered to be emptied.
-    void makeRemovable(const fs::path& path, fs::file_status status) const {
-        const fs::perms granted = status.permissions();
-        if (!force_ && (granted & fs::perms::owner_write) == fs::perms::none)
-            raiseAt(desc::PermissionDenied, path);
-        const fs::perms needed =
-            fs::is_directory(status) ? fs::perms::owner_all : fs::perms::owner_write;
-        if (force_ && (granted & needed) != needed) {
-            std::error_code error;
-            fs::permissions(path, needed, fs::perm_options::add, error);
-            if (error)
-                raiseFor(error, path);
-        }
-    }
-
-    bool force_;
-    // Per depth below the folder removed, the folders to remove once emptied.
-    std::vector<std::vector<fs::path>> folders_;
-    Workers workers_;
 };
 
-void removeEntry(const fs::path& path, bool force) {
-    RemoveWalk(force).remove(path);
+// Whether the entry `name` is one this program made; an entry of that name that is not raises
+// "File already exists" naming it. A staging folder that is still empty may have been made in the
+// instant before it was recorded, and holds nothing to lose either way.
+bool isOurs(const Folder& holder, const fs::path& name, const std::string& identity,
+            bool emptyIsOurs) {
+    const fs::file_type type = holder.typeOf(name);
+    if (type == fs::file_type::not_found) {
+        return false;
+    }
+    if (!identity.empty() && holder.identityOf(name) == identity) {
+        return true;
+    }
+    if (emptyIsOurs && type == fs::file_type::directory && holder.openChild(name).list().empty()) {
+        return true;
+    }
+    raiseAt(desc::FileAlreadyExists, holder.pathOf(name));
+}
+
+// Brings what an interrupted replace left to one of its two sound ends: the previous folder back
+// in place when the target is missing (the process stopped between the two renames), otherwise
+// the target as it is, without the leftovers.
+void recover(const Folder& holder, const Siblings& names, native::LockFile& lock) {
+    const Made made = Made::readFrom(lock);
+    bool parked = isOurs(holder, names.parked, made.parked, false);
+    if (parked && holder.typeOf(names.target) == fs::file_type::not_found) {
+        holder.rename(names.parked, names.target);
+        parked = false;
+    }
+    if (isOurs(holder, names.staging, made.staging, true)) {
+        walks::remove(holder, names.staging);
+    }
+    if (parked) {
+        walks::remove(holder, names.parked);
+    }
+    lock.setRecord({});
+}
+
+void step(const char* name) {
+    std::function<void(const char*)> hook;
+    {
+        std::lock_guard lock(seamMutex);
+        hook = stepHook;
+    }
+    if (hook) {
+        hook(name);
+    }
 }
 
 // Cleanup on the way out of a failed replace: the failure already raised is the one to report,
-// and a leftover staging folder is reported by name on the next run.
-void removeQuietly(const fs::path& path) noexcept {
+// and whatever stays behind is recorded, so the next replace removes it.
+void removeStaging(const Folder& holder, const Siblings& names, native::LockFile& lock) noexcept {
     try {
-        removeEntry(path, true);
+        walks::remove(holder, names.staging);
+        lock.setRecord({});
     } catch (const std::exception&) {
     }
 }
 
+// The new copy is in place; what is left of the previous folder is housekeeping. The record of it
+// stays when it cannot be removed (a file still held open, a read-only mount), and the next
+// replace of the target removes it.
+void removeParked(const Folder& holder, const Siblings& names, native::LockFile& lock) {
+    step("clean");
+    try {
+        walks::remove(holder, names.parked);
+    } catch (const std::exception& failure) {
+        std::cerr << "The update is in place; the previous folder stays at '"
+                  << holder.pathOf(names.parked).string()
+                  << "' until the next update removes it: " << failure.what() << '\n';
+        return;
+    }
+    lock.setRecord({});
+}
+
 } // namespace
+
+namespace seam {
+
+std::optional<CopyFault> copyFault() {
+    std::lock_guard lock(seamMutex);
+    return platform::copyFault;
+}
+
+} // namespace seam
 
 bool folderExists(const fs::path& path) noexcept {
     std::error_code error;
     return fs::is_directory(path, error);
 }
 
-void deleteFolder(const fs::path& folder, bool force) {
-    if (!folderExists(folder))
+void deleteFolder(const fs::path& folderPath) {
+    const fs::path folder = withoutTrailingSeparator(folderPath);
+    if (!folderExists(folder)) {
         raiseAt(desc::PathNotFound, folder);
-    removeEntry(folder, force);
+    }
+    walks::remove(openParentOf(folder), folder.filename());
 }
 
-void copyFolder(const fs::path& source, const fs::path& destination, bool overwrite) {
-    if (!folderExists(source))
+void copyFolder(const fs::path& source, const fs::path& destinationPath) {
+    const fs::path destination = withoutTrailingSeparator(destinationPath);
+    if (!folderExists(source)) {
         raiseAt(desc::PathNotFound, source);
-    if (isWithin(destination, source))
+    }
+    if (isWithin(destination, source)) {
         raiseAt(desc::InvalidProcedureCall, destination);
-    if (!overwrite || !folderExists(destination))
-        createFolder(destination);
-    CopyWalk(overwrite).copyContents(source, destination);
+    }
+    const Folder holder = openParentOf(destination);
+    holder.createFolder(destination.filename());
+    walks::copyContents(Folder::open(source), holder.openChild(destination.filename()));
 }
 
 void replaceFolder(const fs::path& source, const fs::path& targetPath) {
-    const fs::path target = targetPath.has_filename() ? targetPath : targetPath.parent_path();
-    const fs::path staging = fs::path(target).concat(".tolvar-new");
-    const fs::path old = fs::path(target).concat(".tolvar-old");
-
-    if (!folderExists(source))
+    const fs::path target = withoutTrailingSeparator(targetPath);
+    const Siblings names(target);
+    if (!folderExists(source)) {
         raiseAt(desc::PathNotFound, source);
-    // The folder that holds the target is named rather than the staging folder we would fail to
-    // create in it.
-    const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!folderExists(parent))
-        raiseAt(desc::PathNotFound, parent);
-    const bool hadTarget = entryExists(target);
-    if (hadTarget && !folderExists(target))
+    }
+    const Folder holder = openParentOf(target);
+    // A copy made inside its own source would never end.
+    if (isWithin(holder.pathOf(names.staging), source)) {
+        raiseAt(desc::InvalidProcedureCall, holder.pathOf(names.staging));
+    }
+    std::optional<native::LockFile> lock = native::LockFile::tryTake(holder, names.lock);
+    if (!lock) {
+        raiseAt(UpdateInProgress, target);
+    }
+    recover(holder, names, *lock);
+    const bool hadTarget = holder.typeOf(names.target) != fs::file_type::not_found;
+    if (hadTarget && !folderExists(target)) {
         raiseAt(desc::FileAlreadyExists, target);
-    if (isWithin(staging, source))
-        raiseAt(desc::InvalidProcedureCall, staging);
-    for (const fs::path& name : {staging, old})
-        if (entryExists(name))
-            raiseAt(desc::FileAlreadyExists, name);
+    }
 
-    createFolder(staging);
+    Made made;
+    holder.createFolder(names.staging);
     try {
-        CopyWalk(false).copyContents(source, staging);
-        if (hadTarget)
-            native::renameNoReplace(target, old);
+        made.staging = holder.identityOf(names.staging);
+        lock->setRecord(made.record());
+        step("copy");
+        walks::copyContents(Folder::open(source), holder.openChild(names.staging));
+        // Renamed in before its contents are on the device, the new copy could be found empty
+        // after a power cut, with the previous one already gone.
+        step("flush");
+        holder.openChild(names.staging).flushWrites();
+        if (hadTarget) {
+            made.parked = holder.identityOf(names.target);
+            lock->setRecord(made.record());
+            step("park");
+            holder.rename(names.target, names.parked);
+        }
     } catch (...) {
-        removeQuietly(staging);
+        removeStaging(holder, names, *lock);
         throw;
     }
     try {
-        native::renameNoReplace(staging, target);
+        step("install");
+        holder.rename(names.staging, names.target);
     } catch (...) {
-        removeQuietly(staging);
         // If the previous folder cannot be put back, that failure is the one to report: it
-        // names where the user's folder now is.
-        if (hadTarget)
-            native::renameNoReplace(old, target);
+        // names where the user's folder now is, and the next replace puts it back.
+        if (hadTarget) {
+            holder.rename(names.parked, names.target);
+        }
+        removeStaging(holder, names, *lock);
         throw;
     }
-
-    // The new copy is in place from here on; a failure leaves the rest of the previous folder
-    // under its parked name rather than undoing a finished update.
-    if (hadTarget)
-        removeEntry(old, true);
+    if (hadTarget) {
+        removeParked(holder, names, *lock);
+    } else {
+        lock->setRecord({});
+    }
 }
 
 namespace testing {
 
 void failCopyAfter(int files, std::string description) {
-    std::lock_guard lock(injectedMutex);
-    injected = InjectedFailure{files, std::move(description)};
+    std::lock_guard lock(seamMutex);
+    copyFault = seam::CopyFault{files, std::move(description)};
+}
+
+void onReplaceStep(std::function<void(const char*)> hook) {
+    std::lock_guard lock(seamMutex);
+    stepHook = std::move(hook);
 }
 
 void clearInjectedFailures() {
-    std::lock_guard lock(injectedMutex);
-    injected.reset();
+    std::lock_guard lock(seamMutex);
+    copyFault.reset();
+    stepHook = nullptr;
 }
 
 } // namespace testing

@@ -60,8 +60,8 @@ TEST_F(FolderOpsTest, ReplaceAndDeleteRemoveLinksButNotWhatTheyLeadTo) {
 
     ASSERT_TRUE(makeLink(target / "to-folder", outside));
     ASSERT_TRUE(makeLink(root / "link", outside));
-    deleteFolder(target, true);
-    deleteFolder(root / "link", true);
+    deleteFolder(target);
+    deleteFolder(root / "link");
     EXPECT_FALSE(present(target) || present(root / "link"));
     EXPECT_EQ(describeTree(outside), kept);
 }

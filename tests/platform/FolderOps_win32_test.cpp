@@ -28,7 +28,7 @@ TEST_F(FolderOpsTest, AFileHeldOpenWithoutSharingIsPermissionDenied) {
     const fs::path holder = parked ? old : target;
     EXPECT_EQ(failure, quoted(desc::PermissionDenied, parked ? old / "old-only.txt" : target));
     EXPECT_EQ(readFile(target / "readme.txt"), parked ? "hello\n" : "previous readme");
-    EXPECT_EQ(failureOf([&] { deleteFolder(holder, true); }),
+    EXPECT_EQ(failureOf([&] { deleteFolder(holder); }),
               quoted(desc::PermissionDenied, holder / "old-only.txt"));
     CloseHandle(held);
     EXPECT_EQ(readFile(holder / "old-only.txt"), "previous");

@@ -8,8 +8,8 @@ namespace fs = std::filesystem;
 
 void TreeFixture::SetUp() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    root = fs::temp_directory_path() / ("tolvar-platform-" + std::to_string(::getpid()) + "-" +
-                                        test->test_suite_name() + "-" + test->name());
+    root = base / ("tolvar-platform-" + std::to_string(::getpid()) + "-" + test->test_suite_name() +
+                   "-" + test->name());
     fs::create_directories(root);
 }
 

@@ -19,6 +19,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Where the test's folder is made.
+    std::filesystem::path base = std::filesystem::temp_directory_path();
     std::filesystem::path root;
 };
 
