@@ -143,18 +143,3 @@ TEST_F(FolderOpsInMemoryTest, AReplaceKilledAtAnyMomentLeavesAWholeFolderThatThe
         ASSERT_EQ(siblings(), 0);
     }
 }
-
-// Two updates of one product at once: the second is refused while the first runs, and the first
-// finishes whole.
-TEST_F(FolderOpsTest, ASecondReplaceOfTheSameTargetIsRefusedWhileTheFirstRuns) {
-    std::string second = "not tried";
-    seam::onReplaceStep([&](const char* step) {
-        if (std::string_view(step) == "copy")
-            second = failureOf([&] { replaceFolder(source, target); });
-    });
-    replaceFolder(source, target);
-    seam::clearInjectedFailures();
-    EXPECT_EQ(second, quoted(UpdateInProgress, target));
-    EXPECT_EQ(describeTree(target), describeTree(source));
-    EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
-}

@@ -1,4 +1,5 @@
 #include "platform/FolderOpsFixture.h"
+#include "platform/NativeFs.h"
 #include "runtime/core/Failure.h"
 
 namespace fs = std::filesystem;
@@ -33,11 +34,14 @@ TEST_F(FolderOpsTest, ReplaceRollsBackWholeOrInstallsEveryFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
 }
 
+// Names like the replace's own that it did not make are never touched: they fail it, named.
 TEST_F(FolderOpsTest, ReplaceThatCannotStartTouchesNothing) {
-    const fs::path parked = fs::path(target).concat(".tolvar-old");
-    writeFile(parked / "inside.txt", "not ours");
-    expectReplaceFails(source, quoted(desc::FileAlreadyExists, parked));
-    fs::remove_all(parked);
+    for (const char* suffix : {".tolvar-old", ".tolvar-new"}) {
+        const fs::path squatter = fs::path(target).concat(suffix);
+        writeFile(squatter / "inside.txt", "not ours");
+        expectReplaceFails(source, quoted(desc::FileAlreadyExists, squatter));
+        fs::remove_all(squatter);
+    }
     // A copy made inside its own source would never end.
     EXPECT_EQ(failureOf([&] { replaceFolder(source, source / "bin" / "Norvik"); }),
               quoted(desc::InvalidProcedureCall, source / "bin" / "Norvik.tolvar-new"));
@@ -64,4 +68,34 @@ TEST_F(FolderOpsTest, ReplaceAndDeleteRemoveLinksButNotWhatTheyLeadTo) {
     deleteFolder(root / "link");
     EXPECT_FALSE(present(target) || present(root / "link"));
     EXPECT_EQ(describeTree(outside), kept);
+}
+
+// A walk opens each folder it lists before it goes in, and refuses whatever has taken the name
+// meanwhile rather than follow it.
+TEST_F(FolderOpsTest, AFolderSwappedAfterItWasListedIsNotEntered) {
+    const auto folder = tolvar::platform::native::Folder::open(source);
+    const auto listed = folder.list();
+    ASSERT_TRUE(std::any_of(listed.begin(), listed.end(), [](const auto& entry) {
+        return entry.name == "bin" && entry.type == fs::file_type::directory;
+    }));
+    fs::remove_all(source / "bin");
+    writeFile(source / "bin", "a file now");
+    EXPECT_EQ(failureOf([&] { folder.openChild("bin", true); }),
+              quoted(desc::PathFileAccessError, source / "bin"));
+    EXPECT_EQ(readFile(source / "bin"), "a file now");
+}
+
+// Two updates of one product at once: the second is refused while the first runs, and the first
+// finishes whole.
+TEST_F(FolderOpsTest, ASecondReplaceOfTheSameTargetIsRefusedWhileTheFirstRuns) {
+    std::string second = "not tried";
+    seam::onReplaceStep([&](const char* step) {
+        if (std::string_view(step) == "copy")
+            second = failureOf([&] { replaceFolder(source, target); });
+    });
+    replaceFolder(source, target);
+    seam::clearInjectedFailures();
+    EXPECT_EQ(second, quoted(UpdateInProgress, target));
+    EXPECT_EQ(describeTree(target), describeTree(source));
+    EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
 }
