@@ -50,10 +50,14 @@ std::string asPassed(std::string_view text) {
     return passed;
 }
 
-// The platform reads a file as UTF-16LE after that byte order mark, and every other file as text
-// in the ANSI code page, Windows-1252 here: a file saved as UTF-8 is read byte by byte, so "é"
-// comes out as "Ã©", and a UTF-8 byte order mark is not skipped but read as the three characters
-// "ï»¿", which keep a section header on the first line from being one.
+// Windows reads a profile file as UTF-16LE after that byte order mark, and every other file as
+// text in the ANSI code page, Windows-1252 here: a file saved as UTF-8 is read byte by byte, so
+// "é" comes out as "Ã©". A UTF-8 byte order mark is no exception there: it is read as the three
+// characters "ï»¿", which keep a section header on the first line from being one, and a UTF-16BE
+// mark is not understood either. (Wine reads both as Unicode.) The stand-in does as Windows does,
+// because its one reader is the program's settings file: a file saved with a mark then loses its
+// first section on Linux as it does on Windows, and the program lays its windows out for the
+// measured screen, as it does without a file, instead of following settings that Windows ignores.
 std::string profileText(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE"))
         return utf16leToUtf8(bytes.substr(2));
