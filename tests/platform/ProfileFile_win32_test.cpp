@@ -21,13 +21,13 @@
 #include <cstdlib>
 #include <iostream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 using namespace std::string_literals;
 using namespace tolvar::platform;
+using ::testing::PrintToString;
 
 namespace {
 
@@ -173,20 +173,6 @@ std::string askedFor(std::string name, Draw& draw) {
     return draw.chance(20) ? blanks(draw) + name + blanks(draw) : name;
 }
 
-std::string printable(std::string_view text) {
-    std::ostringstream out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F || c == '\\') {
-            out << "\\x"
-                << "0123456789abcdef"[byte >> 4] << "0123456789abcdef"[byte & 15];
-        } else {
-            out << c;
-        }
-    }
-    return out.str();
-}
-
 std::uint32_t fromEnvironment(const char* name, std::uint32_t fallback) {
     const char* value = std::getenv(name);
     return value && *value ? static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10))
@@ -276,11 +262,11 @@ TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
                 continue;
             }
             if (++failures <= 20) {
-                ADD_FAILURE() << "seed " << seed << ", file " << n << ": " << printable(bytes)
-                              << "\n[" << printable(section) << "] " << printable(key)
-                              << ", default \"" << printable(defaultText) << "\", size " << size
-                              << "\n  platform: \"" << printable(windows) << "\"\n  portable: \""
-                              << printable(ours) << "\"";
+                ADD_FAILURE() << "seed " << seed << ", file " << n << ": " << PrintToString(bytes)
+                              << "\nsection " << PrintToString(section) << ", key "
+                              << PrintToString(key) << ", default " << PrintToString(defaultText)
+                              << ", size " << size << "\n  platform: " << PrintToString(windows)
+                              << "\n  portable: " << PrintToString(ours);
             }
         }
     }
