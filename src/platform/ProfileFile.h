@@ -13,11 +13,11 @@ namespace tolvar::platform {
 // otherwise (a UTF-8 byte order mark included), names, default and answer pass through that code
 // page with its best fit. Lines end at a CR, a LF or both. A section header is a line that starts
 // with "[" and has a "]", and names the section up to its last "]"; keys above the first header
-// are in the section named "". Section and key names compare without regard to case or to blanks
-// (tab to CR, Ctrl-Z and space) around them, and end at a NUL. The first section of a name is the
-// one read, and in it the first line of the key's name: a line of the name without "=" has no
-// value, and the default is read. Blanks around the value are dropped; it ends at a NUL, then one
-// pair of matching quotes (' or ") around it is dropped. Trailing spaces of the default are
+// are in the section named "". Section and key names compare without regard to ASCII case or to
+// blanks (tab to CR, Ctrl-Z and space) around them, and end at a NUL. The first section of a name
+// is the one read, and in it the first line of the key's name: a line of the name without "=" has
+// no value, and the default is read. Blanks around the value are dropped; it ends at a NUL, then
+// one pair of matching quotes (' or ") around it is dropped. Trailing spaces of the default are
 // dropped too, tabs not, and then its quotes. The answer holds at most size - 1 characters, as
 // the platform's buffer of `size` does with its closing NUL.
 std::string profileString(std::string_view fileBytes, std::string_view section,
