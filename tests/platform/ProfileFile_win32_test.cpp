@@ -248,6 +248,7 @@ TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
                 ++agreements;
                 continue;
             }
+            // A default of spaces only: Wine keeps one of them.
             const std::string passedDefault = windows1252ToUtf8(utf8ToWindows1252(defaultText));
             if (!passedDefault.empty() &&
                 passedDefault.find_first_not_of(' ') == std::string::npos && windows == " " &&
@@ -255,6 +256,8 @@ TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
                 ++spacesDefault;
                 continue;
             }
+            // A quoted value of size - 1 characters: Wine's answer is one shorter than the start of
+            // its own answer for a larger buffer, which the portable reader gives.
             if (size >= 2 && characterCount(ours) == size - 1 &&
                 windows == leadingCharacters(ours, size - 2) &&
                 leadingCharacters(platform(windowsFile, size + 1), size - 1) == ours) {
