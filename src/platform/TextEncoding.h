@@ -17,6 +17,12 @@ std::string utf16leToUtf8(std::string_view bytes);
 std::string utf8ToUtf16le(std::string_view text);
 std::string windows1252ToUtf8(std::string_view bytes);
 
+// The text in Windows-1252, as the ANSI forms of the Windows calls hand it over on a machine with
+// that code page: a character the code page lacks becomes its best fit (the published table of
+// the code page's best-fit mappings: "Ω" gives "O", a full-width "Ａ" gives "A") or "?"; a
+// character outside the Basic Multilingual Plane is two UTF-16 units there, and gives "??".
+std::string utf8ToWindows1252(std::string_view text);
+
 // Characters are counted as code points, which is what a Windows program's string length
 // counts for all text outside the astral planes.
 std::size_t characterCount(std::string_view text);

@@ -1,10 +1,10 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/DriveRoot.h"
-#include "platform/TextEncoding.h"
 #include "platform/posix/SmallFile.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -28,14 +28,14 @@ fs::path located(std::string_view fileName) {
 std::string readProfileString(std::string_view section, std::string_view key,
                               std::string_view defaultText, std::size_t size,
                               std::string_view fileName) noexcept {
-    std::string text;
+    std::string bytes;
     try {
-        if (const auto bytes = readSmallFile(located(fileName), FileLimit))
-            text = decodeTextFile(*bytes);
+        if (auto contents = readSmallFile(located(fileName), FileLimit))
+            bytes = std::move(*contents);
     } catch (const std::exception&) {
         // A file that cannot be read is one that is not there, as on Windows.
     }
-    return profileString(text, section, key, defaultText, size);
+    return profileString(bytes, section, key, defaultText, size);
 }
 
 } // namespace tolvar::platform
