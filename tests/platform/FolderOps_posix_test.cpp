@@ -81,9 +81,9 @@ void runAndKill(const std::function<void()>& work, std::chrono::microseconds del
 // the product keeps its previous folder or the new one, whole; only between the two renames is
 // it briefly under the parked name. The next replace brings it back before anything else (seen
 // here by making that replace fail at once), and the one after leaves nothing beside it.
-// The test stops processes, not the power: what it checks is which names hold what, which a
-// memory file system keeps just the same, and there the flushes of its 75 replaces cost nothing
-// (on a disk each waits for whatever else the machine has written).
+// For the tests that run many replaces to see which names hold what, as processes stop or other
+// writers race them: a memory file system keeps names just the same, and there the flushes cost
+// nothing (on a disk each waits for whatever else the machine has written).
 class FolderOpsInMemoryTest : public FolderOpsTest {
 protected:
     FolderOpsInMemoryTest() {
@@ -142,4 +142,96 @@ TEST_F(FolderOpsInMemoryTest, AReplaceKilledAtAnyMomentLeavesAWholeFolderThatThe
         ASSERT_EQ(describeTree(target), newTree);
         ASSERT_EQ(siblings(), 0);
     }
+}
+
+namespace {
+
+// Keeps swapping the subfolders d0, d1, ... of `folder` for links to `canary` and back, as a
+// writer with rights in the product's folder could, until it is destroyed.
+class Swapper {
+public:
+    Swapper(fs::path folder, fs::path canary, int subfolders)
+        : folder_(std::move(folder)), canary_(std::move(canary)), subfolders_(subfolders),
+          thread_([this] { run(); }) {}
+    Swapper(const Swapper&) = delete;
+    Swapper& operator=(const Swapper&) = delete;
+    ~Swapper() {
+        stop_ = true;
+        thread_.join();
+    }
+
+    int swaps() const { return swaps_; }
+
+private:
+    void run() {
+        while (!stop_) {
+            for (int k = 0; k < subfolders_ && !stop_; ++k) {
+                const fs::path name = folder_ / ("d" + std::to_string(k));
+                const fs::path aside = fs::path(name).concat(".aside");
+                if (::rename(name.c_str(), aside.c_str()) != 0)
+                    continue;
+                if (::symlink(canary_.c_str(), name.c_str()) == 0)
+                    ++swaps_;
+                std::this_thread::yield();
+                ::unlink(name.c_str());
+                ::rename(aside.c_str(), name.c_str());
+            }
+        }
+    }
+
+    fs::path folder_, canary_;
+    int subfolders_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> swaps_{0};
+    std::thread thread_;
+};
+
+} // namespace
+
+// While a replace copies into its staging folder or removes the parked old one, a writer keeps
+// swapping their subfolders for links to a folder outside. Nothing outside is ever written or
+// removed, and a race with the removal still leaves the product one whole folder, old or new.
+TEST_F(FolderOpsInMemoryTest, SubfoldersSwappedForLinksDuringAReplaceNeverLeadItOutside) {
+    constexpr int Subfolders = 40;
+    const fs::path previous = root / "previous";
+    const fs::path canary = root / "canary";
+    for (int file = 0; file < 400; ++file) {
+        const std::string folder = "d" + std::to_string(file % Subfolders);
+        writeFile(source / folder / (std::to_string(file) + ".js"), "new");
+        writeFile(target / folder / (std::to_string(file) + ".txt"), "old");
+        writeFile(canary / (std::to_string(file) + ".txt"), "canary");
+    }
+    copyFolder(target, previous);
+    const auto canaryTree = describeTree(canary);
+    const auto oldTree = describeTree(previous);
+    const auto newTree = describeTree(source);
+
+    int swaps = 0;
+    for (const char* step : {"copy", "clean"}) {
+        const bool racingTheCopy = std::string_view(step) == "copy";
+        const fs::path raced =
+            fs::path(target).concat(racingTheCopy ? ".tolvar-new" : ".tolvar-old");
+        for (int round = 0; round < 10; ++round) {
+            SCOPED_TRACE(std::string(step) + " round " + std::to_string(round));
+            replaceFolder(previous, target);
+            std::optional<Swapper> swapper;
+            seam::onReplaceStep([&](const char* now) {
+                if (std::string_view(now) == step)
+                    swapper.emplace(raced, canary, Subfolders);
+            });
+            failureOf([&] { replaceFolder(source, target); });
+            seam::clearInjectedFailures();
+            swaps += swapper ? swapper->swaps() : 0;
+            swapper.reset();
+
+            ASSERT_EQ(describeTree(canary), canaryTree);
+            const auto left = describeTree(target);
+            // A staging folder the writer changed is theirs to have changed; a parked one is not
+            // the product's any more.
+            if (!racingTheCopy) {
+                EXPECT_TRUE(left == oldTree || left == newTree);
+            }
+        }
+    }
+    EXPECT_GT(swaps, 0);
 }
