@@ -1,5 +1,6 @@
 // The performance benchmark behind `./build.sh bench` (docs/performance.md): the folder replace
-// against `rm -rf && cp -a`, the process walk, and the program's start to its first frame.
+// against `rm -rf && cp -a` and against a careful administrator's script that flushes and swaps
+// as the replace does, the process walk, and the program's start to its first frame.
 //
 //   tolvar_bench [--rounds N] [--dir FOLDER] [--verbose] [--keep]
 //                [small|nodelike|big|procwalk|startup ...]
@@ -26,12 +27,14 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -250,7 +253,16 @@ void benchReplace(const Tree& tree, WorkFolder& work, const Options& options) {
         forgetContents(product);
         return product;
     };
-    std::vector<double> ours, base, ratios;
+    // The time the replace spends in its flush, from the step before it to the step after.
+    Clock::time_point flushStarted;
+    double flushSeconds = 0;
+    platform::testing::onReplaceStep([&](const char* step) {
+        if (std::string_view(step) == "flush")
+            flushStarted = Clock::now();
+        else if (flushStarted != Clock::time_point())
+            flushSeconds = secondsSince(std::exchange(flushStarted, Clock::time_point()));
+    });
+    std::vector<double> ours, base, careful, flushes, ratios, carefulRatios;
     // Round 0 warms the caches and checks that both contenders made a faithful copy.
     for (int round = 0; round <= options.rounds; ++round) {
         fs::path product = staleTarget();
@@ -273,17 +285,36 @@ void benchReplace(const Tree& tree, WorkFolder& work, const Options& options) {
             expectCopy(source, product / "Norvik", "rm -rf && cp -a");
         emptyFiles(product);
 
+        product = staleTarget();
+        const double carefulSeconds =
+            bench::runChild({"/bin/sh", "-c",
+                             "cp -a -- \"$2\" \"$1.new\" && sync -f -- \"$1.new\" && "
+                             "mv -- \"$1\" \"$1.old\" && mv -- \"$1.new\" \"$1\" && "
+                             "rm -rf -- \"$1.old\"",
+                             "sh", (product / "Norvik").string(), source.string()})
+                .seconds;
+        if (round == 0)
+            expectCopy(source, product / "Norvik", "the careful script");
+        emptyFiles(product);
+
         if (options.verbose)
-            std::fprintf(stderr, "  %s round %d ours_s=%.4f base_s=%.4f\n", tree.name, round,
-                         oursSeconds, baseSeconds);
+            std::fprintf(stderr,
+                         "  %s round %d ours_s=%.4f flush_s=%.4f base_s=%.4f careful_s=%.4f\n",
+                         tree.name, round, oursSeconds, flushSeconds, baseSeconds, carefulSeconds);
         if (round > 0) {
             ours.push_back(oursSeconds);
+            flushes.push_back(flushSeconds);
             base.push_back(baseSeconds);
+            careful.push_back(carefulSeconds);
             ratios.push_back(oursSeconds / baseSeconds);
+            carefulRatios.push_back(oursSeconds / carefulSeconds);
         }
     }
-    std::printf("replace %s files=%ju bytes=%ju ours_s=%.4f base_s=%.4f ratio=%.3f\n", tree.name,
-                size.files, size.bytes, median(ours), median(base), median(ratios));
+    platform::testing::clearInjectedFailures();
+    std::printf("replace %s files=%ju bytes=%ju ours_s=%.4f flush_s=%.4f base_s=%.4f ratio=%.3f "
+                "careful_s=%.4f careful_ratio=%.3f\n",
+                tree.name, size.files, size.bytes, median(ours), median(flushes), median(base),
+                median(ratios), median(careful), median(carefulRatios));
     std::fflush(stdout);
     emptyFiles(home);
 }
