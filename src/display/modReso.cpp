@@ -1,6 +1,7 @@
 #include "display/modReso.h"
 
 #include "platform/DisplayMetrics.h"
+#include "platform/Registry.h"
 #include "platform/modAPIs.h"
 #include "runtime/Controls.h"
 #include "runtime/Form.h"
@@ -139,7 +140,7 @@ void InitScrReso() {
     std::string logPixels;
     rt::step([&] {
         logPixels = modAPIs::ReadRegistryValue(modAPIs::HKEY_CURRENT_USER, "Control Panel\\Desktop",
-                                               "LogPixels", 4, "");
+                                               "LogPixels", platform::regtype::Dword, "");
     });
     const Ratios ratios = ratiosFor(reading, logPixels, [](const char* key) {
         return modAPIs::ReadConfigValue("ScrReso", key, "0");

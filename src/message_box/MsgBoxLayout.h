@@ -35,9 +35,9 @@ struct TextMeasure {
 
 struct LayoutInput {
     QString message;
-    int buttonCount = 1;   // 1 to 3
-    int iconKind = 0;      // 0 none, 16, 32, 48, 64
-    int defaultButton = 0; // 0, 256, 512
+    int buttonCount = 1; // 1 to 3
+    int iconKind = 0;    // as rt::MsgBoxStyle decodes them
+    int defaultButton = 0;
     float captionHeight = 0;
     float frameHeight = 0;
     float scaleX = 1;
