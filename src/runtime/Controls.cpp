@@ -179,6 +179,7 @@ double TextControl::fontSize() const {
 }
 
 void TextControl::setFontSize(double points) {
+    // Beyond 2048 points no platform renders a font, and the forms run-time refuses the size.
     if (!(points > 0) || points > 2048) {
         raise(desc::InvalidPropertyValue);
     }
@@ -353,6 +354,7 @@ QIcon CommandButton::picture() const {
 
 void CommandButton::setPicture(const QIcon& picture) {
     button()->setIcon(picture);
+    // The size the design's folder picture is drawn in.
     button()->setIconSize(QSize(16, 15));
 }
 

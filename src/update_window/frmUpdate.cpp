@@ -151,6 +151,8 @@ void frmUpdate::Form_Load() {
             rt::app::end(exitstatus::LoadFailed);
         }
         modMain::LogErrorLAN(QStringLiteral("Error:Load:") + description);
+        // "[END]" closes the log and ends the program here, with the load-failed status (or,
+        // when the log cannot be written, the log-failed one): nothing after this line runs.
         modMain::LogErrorLAN(QStringLiteral("[END]"));
     }
 }
@@ -196,7 +198,7 @@ void frmUpdate::chkPrd_Click(std::int16_t Index) {
                      reportInStandardBox);
         }
     }
-    // A network share is never taken as an installation directory().
+    // A network share (\\server\share) is never taken as an installation directory.
     if (rt::passes([&] { return directory().text().startsWith(QString(2, separator)); },
                    reportInStandardBox)) {
         rt::step([&] { directory().setText(QString()); }, reportInStandardBox);
@@ -279,6 +281,8 @@ void frmUpdate::UpdateNorvikOnMachine() {
                 txtDataDir[i].text() + QDir::separator() + QStringLiteral("Norvik");
             rt::runResponsively(
                 [&] { platform::replaceFolder(nativePath(source), nativePath(target)); });
+            // A replace that raised nothing has put the new folder in place, so the error line
+            // is only ever seen when something else removed the target in the instant since.
             const QString outcome = platform::folderExists(nativePath(target))
                                         ? QStringLiteral("] Update Successfully.")
                                         : QStringLiteral("] Error Updating Norvik Utility.");
