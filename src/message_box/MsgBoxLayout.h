@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/core/Twips.h"
+
 #include <QString>
 
 #include <functional>
@@ -17,13 +19,7 @@ struct TwipsSize {
     friend bool operator==(const TwipsSize&, const TwipsSize&) = default;
 };
 
-struct TwipsRect {
-    float left = 0;
-    float top = 0;
-    float width = 0;
-    float height = 0;
-    friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
-};
+using rt::TwipsRect;
 
 // How the message label sizes itself in its font.
 struct TextMeasure {
