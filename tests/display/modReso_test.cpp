@@ -40,6 +40,7 @@ TEST(InitScrReso, RatiosFollowTheReadingTheUsersDpiAndTheProfileRuleByRule) {
         {xga, "", "1abc", "640", "480", "", 0.8F, 0.8F},
         {xga, "", "40000", "640", "480", "", 1.28F, 1.28F},
         {xga, "", "1.5", "640", "480", "", 1, 1, 1},
+        {xga, "", "-1", "640", "480", "", 1, 1, 1},
         // A target below 1 or beyond 32 bits leaves the measured value.
         {xga, "", "1", "1280", "0", "0", 1.6F, 1.28F},
         {xga, "", "1", "99999999999", "768", "192", 0.64F, 0.64F},
@@ -163,9 +164,11 @@ TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
     EXPECT_EQ((std::vector{check->fontSize(), combo->fontSize(), stepsDown->fontSize(),
                            toArial->fontSize()}),
               (std::vector{10.388, 10.6, 10.0, 10.6}));
-    EXPECT_EQ(
-        (std::vector{combo->requests.size(), stepsDown->requests.size(), toArial->requests.size()}),
-        (std::vector<std::size_t>{1, 7, 109}));
+    EXPECT_EQ(combo->requests, std::vector{10.6});
+    EXPECT_EQ(stepsDown->requests, (std::vector{10.6, 10.5, 10.4, 10.3, 10.2, 10.1, 10.0}));
+    ASSERT_EQ(toArial->requests.size(), 109U);
+    EXPECT_EQ(std::vector(toArial->requests.end() - 3, toArial->requests.end()),
+              (std::vector{10.6, 10.0, 10.6}));
     EXPECT_EQ(toArial->face.toStdString(), "Arial");
     EXPECT_TRUE(line->requests.empty() && image->requests.empty()) << "they keep their font";
 

@@ -1,13 +1,35 @@
 #include "platform/FolderOpsFixture.h"
 #include "runtime/core/Failure.h"
 
+#include <cerrno>
+#include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 // What only POSIX file systems have: links the copy keeps as links, special files and the
 // immutable flag.
 namespace fs = std::filesystem;
 namespace desc = tolvar::rt::desc;
 using namespace tolvar::platform;
+
+namespace {
+// The next rename from this path fails as if the disk were full.
+std::string failRenameFrom;
+} // namespace
+
+// Every rename of the program passes here, defined in the test program ahead of the C
+// library's: the move of the new copy into place can fail for real only when another writer
+// takes the name in the moment between two renames.
+extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to,
+                         unsigned int flags) noexcept {
+    if (!failRenameFrom.empty() && failRenameFrom == from) {
+        failRenameFrom.clear();
+        errno = ENOSPC;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_renameat2, fromDir, from, toDir, to, flags));
+}
 
 TEST_F(FolderOpsTest, ReplaceKeepsLinksAsLinks) {
     fs::create_symlink("readme.txt", source / "alias");
@@ -26,6 +48,13 @@ TEST_F(FolderOpsTest, ReplaceThatCannotMoveTheTargetLeavesItAsItWas) {
     if (!setImmutable(target, true))
         GTEST_SKIP() << "cannot set the immutable flag here";
     expectReplaceFails(source, quoted(desc::PermissionDenied, target));
+}
+
+TEST_F(FolderOpsTest, ReplaceWhoseNewCopyCannotTakeTheNamePutsTheOldFolderBack) {
+    const fs::path staging = fs::path(target).concat(".tolvar-new");
+    failRenameFrom = staging.string();
+    expectReplaceFails(source, quoted(desc::DiskFull, staging));
+    EXPECT_TRUE(failRenameFrom.empty()) << "the new copy was to be moved into place";
 }
 
 TEST_F(FolderOpsTest, ReplaceThatCannotRemoveTheOldCopyKeepsTheNewOneAndParksTheOld) {

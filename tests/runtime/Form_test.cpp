@@ -63,6 +63,15 @@ TEST(Form, ATabIndexShiftsTheOthersAndTabSkipsWhatCannotTakeTheFocus) {
     EXPECT_EQ(tab(), b[1]->widget());
     b[2]->setEnabled(false);
     EXPECT_EQ(tab(), b[4]->widget()) << "disabled and invisible controls are skipped";
+    EXPECT_EQ(test::failureOf([&] { b[2]->setFocus(); }), desc::InvalidProcedureCall);
+
+    // Nor does a form start on a disabled control.
+    test::BlankForm other;
+    (new CommandButton(&other, QStringLiteral("cmdOff")))->setEnabled(false);
+    const auto* on = new CommandButton(&other, QStringLiteral("cmdOn"));
+    other.showForm();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(QApplication::focusWidget(), on->widget());
 }
 
 } // namespace

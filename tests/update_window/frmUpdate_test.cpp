@@ -6,6 +6,7 @@
 #include "support/ModalAnswer.h"
 #include "update_window/frmUpdate.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -100,7 +102,7 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemBeforeAnythingIsTouched) {
     const QString missing = sandbox.filePath(u"no such dir"_s);
     click(u"cmdUpdate"_s);
     window.chkPrd[0].setValue(1);
-    choose(1, vantro);
+    choose(1, missing);
     click(u"cmdUpdate"_s);
     choose(0, lumeo);
     choose(1, missing);
@@ -187,6 +189,27 @@ TEST_F(UpdateWindow, BrowsingReplacesTheDirectoryUnlessCancelled) {
         modAPIs::testing::setNextDirectory(answer);
         click(u"cmdDataDir_0"_s);
         EXPECT_EQ(window.txtDataDir[0].text(), shown) << answer.toStdString();
+    }
+}
+
+// The keyboard walks the design's order both ways, from the first text box, skipping what is
+// disabled: the browse button of the unticked row.
+TEST_F(UpdateWindow, TabAndShiftTabWalkTheDesignOrder) {
+    window.cmdDataDir[0].setEnabled(true);
+    const QStringList order{u"txtDataDir_0"_s, u"cmdUpdate"_s,   u"cmdexit"_s,
+                            u"cmdDataDir_0"_s, u"chkPrd_0"_s,    u"chkPrd_1"_s,
+                            u"txtDataDir_1"_s, u"txtDataDir_0"_s};
+    for (const Qt::KeyboardModifier direction : {Qt::NoModifier, Qt::ShiftModifier}) {
+        QStringList seen{QApplication::focusWidget()->objectName()};
+        while (seen.size() < order.size()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, direction);
+            seen << QApplication::focusWidget()->objectName();
+        }
+        QStringList expected = order;
+        if (direction == Qt::ShiftModifier) {
+            std::reverse(expected.begin(), expected.end());
+        }
+        EXPECT_EQ(seen, expected);
     }
 }
 
