@@ -143,7 +143,7 @@ TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
     Foreign* check = add("CheckBox", {240, 480, 1095, 285});
     Foreign* combo = add("ComboBox", {1000, 1000, 2000, 315});
     Foreign* line = add("Line", {});
-    Foreign* image = add("Image", {120, 120, 480, 480});
+    Foreign* image = add("Image", {0, 120, 480, 480});
     Foreign* timer = add("Timer", {-40, 10, 20, 20});
     Foreign* strayed = add("TextBox", {-500, 100, 200, 100});
     Foreign* tabs = add("SSTab", {100, 100, 4000, 3000});
@@ -175,7 +175,7 @@ TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
     EXPECT_EQ(twipsOf(*check), (Twips{300, 720, 1368.75F, 427.5F}));
     EXPECT_EQ(twipsOf(*combo), (Twips{1250, 1500, 2500, 315})) << "its height is kept";
     EXPECT_EQ((Twips{line->x1, line->x2, line->y1, line->y2}), (Twips{125, 2625, 450, 750}));
-    EXPECT_EQ(twipsOf(*image), (Twips{150, 180, 600, 720}));
+    EXPECT_EQ(twipsOf(*image), (Twips{0, 180, 600, 720})) << "at the edge, not out of view";
     EXPECT_EQ(twipsOf(*timer), (Twips{-40, 10, 20, 20}));
     EXPECT_EQ(twipsOf(*strayed), (Twips{150, 150, 250, 150})) << "placed at 120 first";
     EXPECT_EQ(twipsOf(*onHiddenTab), (Twips{1250, 600, 1250, 450})) << "75000 further";
