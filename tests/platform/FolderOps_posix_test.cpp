@@ -13,10 +13,8 @@ namespace fs = std::filesystem;
 namespace desc = tolvar::rt::desc;
 using namespace tolvar::platform;
 
-namespace {
 // The next rename from this path fails as if the disk were full.
-std::string failRenameFrom;
-} // namespace
+static std::string failRenameFrom;
 
 // Every rename of the program passes here, defined in the test program ahead of the C
 // library's: the move of the new copy into place can fail for real only when another writer
