@@ -22,6 +22,8 @@ TEST(Form, LoadsOnceUntilUnloaded) {
     form.load();
     form.showForm();
     EXPECT_EQ(form.loads, 1);
+    EXPECT_FLOAT_EQ(form.left() + form.width() / 2, screen::widthTwips() / 2) << "centred";
+    EXPECT_FLOAT_EQ(form.top() + form.height() / 2, screen::heightTwips() / 2);
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.isVisible() || form.isLoaded());
     form.showForm();
