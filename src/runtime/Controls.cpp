@@ -46,7 +46,7 @@ Control::Control(Form* form, const QString& name, int index, QWidget* widget)
     widget_->setObjectName(objectName());
     form_->addControl(this);
     widget_->installEventFilter(form_);
-    applyGeometry();
+    setPlace(left_, top_, width_, height_);
 }
 
 Control::~Control() {
@@ -58,37 +58,35 @@ QObject* Control::container() const {
     return form_;
 }
 
-void Control::applyGeometry() {
-    widget_->setGeometry(screen::toPixelsX(left_), screen::toPixelsY(top_),
-                         screen::toPixelsX(width_), screen::toPixelsY(height_));
+void Control::setPlace(float left, float top, float width, float height) {
+    const QRect pixels = screen::toPixelRect(left, top, width, height);
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    widget_->setGeometry(pixels);
 }
 
 void Control::setSizeFromContent(float width, float height) {
-    width_ = width;
-    height_ = height;
-    applyGeometry();
+    setPlace(left_, top_, width, height);
 }
 
 void Control::setLeft(float twips) {
-    left_ = twips;
-    applyGeometry();
+    setPlace(twips, top_, width_, height_);
 }
 
 void Control::setTop(float twips) {
-    top_ = twips;
-    applyGeometry();
+    setPlace(left_, twips, width_, height_);
 }
 
 void Control::setWidth(float twips) {
     requireNonNegative(twips);
-    width_ = twips;
-    applyGeometry();
+    setPlace(left_, top_, twips, height_);
 }
 
 void Control::setHeight(float twips) {
     requireNonNegative(twips);
-    height_ = twips;
-    applyGeometry();
+    setPlace(left_, top_, width_, twips);
 }
 
 void Control::move(float left, std::optional<float> top, std::optional<float> width,
@@ -96,6 +94,7 @@ void Control::move(float left, std::optional<float> top, std::optional<float> wi
     // Checked before anything changes, so a refused value leaves the control where it was.
     requireNonNegative(width.value_or(0));
     requireNonNegative(height.value_or(0));
+    screen::toPixelRect(left, top.value_or(top_), width.value_or(width_), height.value_or(height_));
     setLeft(left);
     if (top) {
         setTop(*top);

@@ -81,11 +81,13 @@ signals:
 
 protected:
     Control(Form* form, const QString& name, int index, QWidget* widget);
-    // Recomputes the widget's pixel geometry from the twips held.
-    void applyGeometry();
     void setSizeFromContent(float width, float height);
 
 private:
+    // Takes the place only when it converts to pixels, so a refused one leaves the control as
+    // it was.
+    void setPlace(float left, float top, float width, float height);
+
     Form* form_;
     QString name_;
     int index_;

@@ -3,6 +3,7 @@
 #include "runtime/Controls.h"
 #include "runtime/Screen.h"
 #include "runtime/core/Failure.h"
+#include "runtime/core/Resume.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -193,29 +194,25 @@ float Form::height() const {
 }
 
 void Form::setLeft(float twips) {
-    left_ = twips;
-    applyGeometry();
+    setPlace(twips, top_, width_, height_);
 }
 
 void Form::setTop(float twips) {
-    top_ = twips;
-    applyGeometry();
+    setPlace(left_, twips, width_, height_);
 }
 
 void Form::setWidth(float twips) {
     if (twips < 0) {
         rt::raise(desc::InvalidPropertyValue);
     }
-    width_ = twips;
-    applyGeometry();
+    setPlace(left_, top_, twips, height_);
 }
 
 void Form::setHeight(float twips) {
     if (twips < 0) {
         rt::raise(desc::InvalidPropertyValue);
     }
-    height_ = twips;
-    applyGeometry();
+    setPlace(left_, top_, width_, twips);
 }
 
 void Form::move(float left, std::optional<float> top, std::optional<float> width,
@@ -223,11 +220,7 @@ void Form::move(float left, std::optional<float> top, std::optional<float> width
     if (width.value_or(0) < 0 || height.value_or(0) < 0) {
         rt::raise(desc::InvalidPropertyValue);
     }
-    left_ = left;
-    top_ = top.value_or(top_);
-    width_ = width.value_or(width_);
-    height_ = height.value_or(height_);
-    applyGeometry();
+    setPlace(left, top.value_or(top_), width.value_or(width_), height.value_or(height_));
 }
 
 float Form::scaleWidth() const {
@@ -244,13 +237,17 @@ void Form::setClientSize(float widthTwips, float heightTwips) {
          heightTwips + screen::fromPixelsY(frame.captionHeight + 2 * frame.frameThickness));
 }
 
-void Form::applyGeometry() {
+void Form::setPlace(float left, float top, float width, float height) {
+    const QRect pixels = screen::toPixelRect(left, top, width, height);
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
     const screen::FrameMetrics frame = screen::frameMetrics();
-    const int clientWidth = screen::toPixelsX(width_) - 2 * frame.frameThickness;
-    const int clientHeight =
-        screen::toPixelsY(height_) - frame.captionHeight - 2 * frame.frameThickness;
+    const int clientWidth = pixels.width() - 2 * frame.frameThickness;
+    const int clientHeight = pixels.height() - frame.captionHeight - 2 * frame.frameThickness;
     setFixedSize(std::max(clientWidth, 0), std::max(clientHeight, 0));
-    QWidget::move(screen::toPixelsX(left_), screen::toPixelsY(top_));
+    QWidget::move(pixels.topLeft());
 }
 
 void Form::centreOver(const QWidget* owner) {
@@ -261,10 +258,9 @@ void Form::centreOver(const QWidget* owner) {
         centreX = screen::fromPixelsX(frame.center().x());
         centreY = screen::fromPixelsY(frame.center().y());
     }
-    left_ = centreX - width_ / 2;
-    top_ = centreY - height_ / 2;
     placed_ = true;
-    applyGeometry();
+    // A window too large to centre stays where it was.
+    rt::step([&] { setPlace(centreX - width_ / 2, centreY - height_ / 2, width_, height_); });
 }
 
 QColor Form::backColor() const {

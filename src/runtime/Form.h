@@ -106,7 +106,9 @@ private:
     void addControl(Control* control);
     void removeControl(Control* control);
     void applyTabOrder();
-    void applyGeometry();
+    // Takes the place only when it converts to pixels, so a refused one leaves the window as it
+    // was.
+    void setPlace(float left, float top, float width, float height);
     void centreOver(const QWidget* owner);
 
     std::vector<Control*> controls_;

@@ -47,10 +47,19 @@ FrameMetrics frameMetrics() {
 }
 
 int toPixelsX(float twips) {
-    return static_cast<int>(roundHalfEven(static_cast<double>(twips / twipsPerPixelX())));
+    return toInt32(static_cast<double>(twips / twipsPerPixelX()));
 }
 int toPixelsY(float twips) {
-    return static_cast<int>(roundHalfEven(static_cast<double>(twips / twipsPerPixelY())));
+    return toInt32(static_cast<double>(twips / twipsPerPixelY()));
+}
+QRect toPixelRect(float left, float top, float width, float height) {
+    const int x = toPixelsX(left);
+    const int y = toPixelsY(top);
+    const int w = toPixelsX(width);
+    const int h = toPixelsY(height);
+    toInt32(static_cast<double>(x) + w);
+    toInt32(static_cast<double>(y) + h);
+    return {x, y, w, h};
 }
 float fromPixelsX(int pixels) {
     return static_cast<float>(pixels) * twipsPerPixelX();
