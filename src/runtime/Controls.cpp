@@ -46,7 +46,7 @@ Control::Control(Form* form, const QString& name, int index, QWidget* widget)
     widget_->setObjectName(objectName());
     form_->addControl(this);
     widget_->installEventFilter(form_);
-    setPlace(left_, top_, width_, height_);
+    setPlace(place_);
 }
 
 Control::~Control() {
@@ -58,35 +58,32 @@ QObject* Control::container() const {
     return form_;
 }
 
-void Control::setPlace(float left, float top, float width, float height) {
-    const QRect pixels = screen::toPixelRect(left, top, width, height);
-    left_ = left;
-    top_ = top;
-    width_ = width;
-    height_ = height;
+void Control::setPlace(const screen::TwipsPlace& place) {
+    const QRect pixels = screen::toPixelRect(place);
+    place_ = place;
     widget_->setGeometry(pixels);
 }
 
 void Control::setSizeFromContent(float width, float height) {
-    setPlace(left_, top_, width, height);
+    setPlace({place_.left, place_.top, width, height});
 }
 
 void Control::setLeft(float twips) {
-    setPlace(twips, top_, width_, height_);
+    setPlace({twips, place_.top, place_.width, place_.height});
 }
 
 void Control::setTop(float twips) {
-    setPlace(left_, twips, width_, height_);
+    setPlace({place_.left, twips, place_.width, place_.height});
 }
 
 void Control::setWidth(float twips) {
     requireNonNegative(twips);
-    setPlace(left_, top_, twips, height_);
+    setPlace({place_.left, place_.top, twips, place_.height});
 }
 
 void Control::setHeight(float twips) {
     requireNonNegative(twips);
-    setPlace(left_, top_, width_, twips);
+    setPlace({place_.left, place_.top, place_.width, twips});
 }
 
 void Control::move(float left, std::optional<float> top, std::optional<float> width,
@@ -94,7 +91,8 @@ void Control::move(float left, std::optional<float> top, std::optional<float> wi
     // Checked before anything changes, so a refused value leaves the control where it was.
     requireNonNegative(width.value_or(0));
     requireNonNegative(height.value_or(0));
-    screen::toPixelRect(left, top.value_or(top_), width.value_or(width_), height.value_or(height_));
+    screen::toPixelRect({left, top.value_or(place_.top), width.value_or(place_.width),
+                         height.value_or(place_.height)});
     setLeft(left);
     if (top) {
         setTop(*top);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/Screen.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QObject>
@@ -49,10 +51,10 @@ public:
     virtual QObject* container() const;
     QWidget* widget() const { return widget_; }
 
-    float left() const { return left_; }
-    float top() const { return top_; }
-    float width() const { return width_; }
-    float height() const { return height_; }
+    float left() const { return place_.left; }
+    float top() const { return place_.top; }
+    float width() const { return place_.width; }
+    float height() const { return place_.height; }
     virtual void setLeft(float twips);
     virtual void setTop(float twips);
     virtual void setWidth(float twips);
@@ -86,16 +88,13 @@ protected:
 private:
     // Takes the place only when it converts to pixels, so a refused one leaves the control as
     // it was.
-    void setPlace(float left, float top, float width, float height);
+    void setPlace(const screen::TwipsPlace& place);
 
     Form* form_;
     QString name_;
     int index_;
     QWidget* widget_;
-    float left_ = 0;
-    float top_ = 0;
-    float width_ = 0;
-    float height_ = 0;
+    screen::TwipsPlace place_;
     bool visible_ = true;
 };
 

@@ -181,38 +181,38 @@ void Form::applyTabOrder() {
 }
 
 float Form::left() const {
-    return left_;
+    return place_.left;
 }
 float Form::top() const {
-    return top_;
+    return place_.top;
 }
 float Form::width() const {
-    return width_;
+    return place_.width;
 }
 float Form::height() const {
-    return height_;
+    return place_.height;
 }
 
 void Form::setLeft(float twips) {
-    setPlace(twips, top_, width_, height_);
+    setPlace({twips, place_.top, place_.width, place_.height});
 }
 
 void Form::setTop(float twips) {
-    setPlace(left_, twips, width_, height_);
+    setPlace({place_.left, twips, place_.width, place_.height});
 }
 
 void Form::setWidth(float twips) {
     if (twips < 0) {
         rt::raise(desc::InvalidPropertyValue);
     }
-    setPlace(left_, top_, twips, height_);
+    setPlace({place_.left, place_.top, twips, place_.height});
 }
 
 void Form::setHeight(float twips) {
     if (twips < 0) {
         rt::raise(desc::InvalidPropertyValue);
     }
-    setPlace(left_, top_, width_, twips);
+    setPlace({place_.left, place_.top, place_.width, twips});
 }
 
 void Form::move(float left, std::optional<float> top, std::optional<float> width,
@@ -220,7 +220,8 @@ void Form::move(float left, std::optional<float> top, std::optional<float> width
     if (width.value_or(0) < 0 || height.value_or(0) < 0) {
         rt::raise(desc::InvalidPropertyValue);
     }
-    setPlace(left, top.value_or(top_), width.value_or(width_), height.value_or(height_));
+    setPlace({left, top.value_or(place_.top), width.value_or(place_.width),
+              height.value_or(place_.height)});
 }
 
 float Form::scaleWidth() const {
@@ -233,16 +234,13 @@ float Form::scaleHeight() const {
 
 void Form::setClientSize(float widthTwips, float heightTwips) {
     const screen::FrameMetrics frame = screen::frameMetrics();
-    move(left_, top_, widthTwips + screen::fromPixelsX(2 * frame.frameThickness),
+    move(place_.left, place_.top, widthTwips + screen::fromPixelsX(2 * frame.frameThickness),
          heightTwips + screen::fromPixelsY(frame.captionHeight + 2 * frame.frameThickness));
 }
 
-void Form::setPlace(float left, float top, float width, float height) {
-    const QRect pixels = screen::toPixelRect(left, top, width, height);
-    left_ = left;
-    top_ = top;
-    width_ = width;
-    height_ = height;
+void Form::setPlace(const screen::TwipsPlace& place) {
+    const QRect pixels = screen::toPixelRect(place);
+    place_ = place;
     const screen::FrameMetrics frame = screen::frameMetrics();
     const int clientWidth = pixels.width() - 2 * frame.frameThickness;
     const int clientHeight = pixels.height() - frame.captionHeight - 2 * frame.frameThickness;
@@ -260,7 +258,10 @@ void Form::centreOver(const QWidget* owner) {
     }
     placed_ = true;
     // A window too large to centre stays where it was.
-    rt::step([&] { setPlace(centreX - width_ / 2, centreY - height_ / 2, width_, height_); });
+    rt::step([&] {
+        setPlace(
+            {centreX - place_.width / 2, centreY - place_.height / 2, place_.width, place_.height});
+    });
 }
 
 QColor Form::backColor() const {

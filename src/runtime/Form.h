@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/Screen.h"
+
 #include <QColor>
 #include <QString>
 #include <QWidget>
@@ -108,15 +110,12 @@ private:
     void applyTabOrder();
     // Takes the place only when it converts to pixels, so a refused one leaves the window as it
     // was.
-    void setPlace(float left, float top, float width, float height);
+    void setPlace(const screen::TwipsPlace& place);
     void centreOver(const QWidget* owner);
 
     std::vector<Control*> controls_;
     std::vector<Control*> tabOrder_;
-    float left_ = 0;
-    float top_ = 0;
-    float width_ = 0;
-    float height_ = 0;
+    screen::TwipsPlace place_;
     bool loaded_ = false;
     bool placed_ = false;
     bool keyPreview_ = false;

@@ -52,11 +52,11 @@ int toPixelsX(float twips) {
 int toPixelsY(float twips) {
     return toInt32(static_cast<double>(twips / twipsPerPixelY()));
 }
-QRect toPixelRect(float left, float top, float width, float height) {
-    const int x = toPixelsX(left);
-    const int y = toPixelsY(top);
-    const int w = toPixelsX(width);
-    const int h = toPixelsY(height);
+QRect toPixelRect(const TwipsPlace& place) {
+    const int x = toPixelsX(place.left);
+    const int y = toPixelsY(place.top);
+    const int w = toPixelsX(place.width);
+    const int h = toPixelsY(place.height);
     toInt32(static_cast<double>(x) + w);
     toInt32(static_cast<double>(y) + h);
     return {x, y, w, h};

@@ -22,8 +22,15 @@ FrameMetrics frameMetrics();
 // Rounded half to even; a pixel count outside the 32-bit range raises "Overflow".
 int toPixelsX(float twips);
 int toPixelsY(float twips);
+// A place in twips, as forms and controls hold theirs.
+struct TwipsPlace {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+};
 // The same for a place, whose far edges must lie in the range too, as Qt keeps them.
-QRect toPixelRect(float left, float top, float width, float height);
+QRect toPixelRect(const TwipsPlace& place);
 float fromPixelsX(int pixels);
 float fromPixelsY(int pixels);
 
