@@ -340,23 +340,27 @@ void benchStartup(const fs::path& work, int rounds) {
     std::fflush(stdout);
 }
 
-// Registry files of about 10 MB: keys as deep as the registry allows, each created and then
-// removed, and one key of many values.
+// Registry files of about 10 MB: keys as deep as the registry allows; half a file of keys and
+// half of lines removing them; one key of many values.
 std::string registryFile(const std::string& shape) {
     constexpr std::size_t Size = 10'000'000;
     std::string file = shape == "values" ? "REGEDIT4\n[HKLM\\Software\\Values]\n" : "REGEDIT4\n";
     std::string deep = "HKLM";
     for (int level = 0; level < 511; ++level)
         deep += "\\level" + std::to_string(level);
-    for (int i = 0; file.size() < Size; ++i) {
-        const std::string name = std::to_string(i);
-        if (shape == "values") {
-            file += "\"value" + name + "\"=dword:" + std::to_string(i % 100000) + "\n";
-            continue;
-        }
-        const std::string key = (shape == "deep" ? deep : "HKLM\\Software") + "\\k" + name;
-        file += "[" + key + "]\n\"v\"=\"x\"\n[-" + key + "]\n";
+    const auto key = [&](int i) {
+        return (shape == "deep" ? deep : "HKLM\\Software") + "\\k" + std::to_string(i);
+    };
+    int keys = 0;
+    for (; file.size() < (shape == "deletions" ? Size / 2 : Size); ++keys) {
+        if (shape == "values")
+            file += "\"value" + std::to_string(keys) + "\"=dword:" + std::to_string(keys % 100000) +
+                    "\n";
+        else
+            file += "[" + key(keys) + "]\n\"v\"=\"x\"\n";
     }
+    for (int i = 0; file.size() < Size; i = (i + 1) % keys)
+        file += "[-" + key(i) + "]\n";
     return file;
 }
 

@@ -57,6 +57,7 @@ QRect toPixelRect(const TwipsPlace& place) {
     const int y = toPixelsY(place.top);
     const int w = toPixelsX(place.width);
     const int h = toPixelsY(place.height);
+    // Raises for a far edge past the range; Qt would compute it in int and overflow.
     toInt32(static_cast<double>(x) + w);
     toInt32(static_cast<double>(y) + h);
     return {x, y, w, h};
