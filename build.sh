@@ -2,7 +2,11 @@
 # The project's one entry point on a Debian 12 machine:
 #   ./build.sh run    install what is missing, build, start the program on a demo sandbox
 #   ./build.sh test   install what is missing, build, run every test; then cross-build the
-#                     platform layer for Windows and run its tests under Wine
+#                     platform layer for Windows and run its tests under Wine; then run every
+#                     test again under the address and undefined-behaviour sanitizers, and each
+#                     fuzzer for 20 seconds
+#   ./build.sh fuzz N install what is missing, build the fuzzers and run each for N seconds
+#                     (docs/architecture.md, "Hostile input")
 #   ./build.sh bench  install what is missing, build a release configuration, run the benchmark
 #                     (docs/performance.md); arguments after "bench" go to the benchmark
 set -euo pipefail
@@ -36,6 +40,14 @@ test)
     build
     ctest --preset "$preset"
     scripts/test-windows.sh
+    preset=sanitize
+    build
+    ctest --preset "$preset"
+    scripts/fuzz.sh 20
+    ;;
+fuzz)
+    scripts/install-deps.sh
+    exec scripts/fuzz.sh "${@:2}"
     ;;
 bench)
     preset=bench
@@ -43,7 +55,7 @@ bench)
     exec build/$preset/bin/tolvar_bench "${@:2}"
     ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|fuzz SECONDS" >&2
     exit 2
     ;;
 esac

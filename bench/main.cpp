@@ -1,9 +1,10 @@
 // The performance benchmark behind `./build.sh bench` (docs/performance.md): the folder replace
 // against `rm -rf && cp -a` and against a careful administrator's script that flushes and swaps
-// as the replace does, the process walk, and the program's start to its first frame.
+// as the replace does, the process walk, the program's start to its first frame, and the parse
+// of a 10 MB registry file of the shapes that cost the most.
 //
 //   tolvar_bench [--rounds N] [--dir FOLDER] [--verbose] [--keep]
-//                [small|nodelike|big|procwalk|startup ...]
+//                [small|nodelike|big|procwalk|startup|regparse ...]
 //
 // --verbose shows every round on standard error; --keep leaves the work folder (named on the
 // first line) in place, so that runs in a row do not meet each other's removals (see WorkFolder).
@@ -12,6 +13,7 @@
 #include "platform/FolderOps.h"
 #include "platform/ProcessList.h"
 #include "platform/ProcessMatch.h"
+#include "platform/RegistryFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -369,6 +371,45 @@ void benchStartup(const fs::path& work, int rounds) {
     std::fflush(stdout);
 }
 
+// Registry files of about 10 MB: keys as deep as the registry allows; half a file of keys and
+// half of lines removing them; one key of many values.
+std::string registryFile(const std::string& shape) {
+    constexpr std::size_t Size = 10'000'000;
+    std::string file = shape == "values" ? "REGEDIT4\n[HKLM\\Software\\Values]\n" : "REGEDIT4\n";
+    std::string deep = "HKLM";
+    for (int level = 0; level < 511; ++level)
+        deep += "\\level" + std::to_string(level);
+    const auto key = [&](int i) {
+        return (shape == "deep" ? deep : "HKLM\\Software") + "\\k" + std::to_string(i);
+    };
+    int keys = 0;
+    for (; file.size() < (shape == "deletions" ? Size / 2 : Size); ++keys) {
+        if (shape == "values")
+            file += "\"value" + std::to_string(keys) + "\"=dword:" + std::to_string(keys % 100000) +
+                    "\n";
+        else
+            file += "[" + key(keys) + "]\n\"v\"=\"x\"\n";
+    }
+    for (int i = 0; file.size() < Size; i = (i + 1) % keys)
+        file += "[-" + key(i) + "]\n";
+    return file;
+}
+
+void benchRegistryParse(int rounds) {
+    for (const std::string shape : {"deep", "deletions", "values"}) {
+        const std::string file = registryFile(shape);
+        std::vector<double> times;
+        for (int round = 0; round < rounds; ++round) {
+            const auto start = Clock::now();
+            platform::RegistryStore::parse(file);
+            times.push_back(secondsSince(start) * 1000);
+        }
+        std::printf("regparse shape=%s bytes=%zu parse_ms=%.1f\n", shape.c_str(), file.size(),
+                    median(times));
+        std::fflush(stdout);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -394,6 +435,8 @@ int main(int argc, char** argv) {
         // process it was started from, which the trees below would raise.
         if (options.wants("startup"))
             benchStartup(work.path(), options.rounds);
+        if (options.wants("regparse"))
+            benchRegistryParse(options.rounds);
         if (options.wants("procwalk")) {
             benchProcessWalk(0);
             benchProcessWalk(500);

@@ -9,6 +9,7 @@ packages=(
     g++-mingw-w64-x86-64-posix googletest wine64
     xvfb xauth
     fonts-dejavu-core fonts-urw-base35
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()

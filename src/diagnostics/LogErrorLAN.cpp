@@ -19,6 +19,22 @@ std::int32_t LogFileNumber = 0;
 
 namespace {
 
+// The path with its "." and ".." resolved the way Windows resolves a path from the drive root:
+// ".." at the root stays at the root, so no piece of a command line leads off the drive.
+QString withinRoot(const QString& path, QChar separator) {
+    QStringList names;
+    for (const QString& name : path.split(separator, Qt::SkipEmptyParts)) {
+        if (name == QLatin1String("..")) {
+            if (!names.isEmpty()) {
+                names.removeLast();
+            }
+        } else if (name != QLatin1String(".")) {
+            names.append(name);
+        }
+    }
+    return separator + names.join(separator);
+}
+
 // "/" + piece 3 + "/" + piece 2 + ".log" of the command line, at the root of the drive.
 QString logPath(const QString& command) {
     const QStringList pieces = command.split(QLatin1Char(':'));
@@ -35,7 +51,7 @@ QString logPath(const QString& command) {
     while (root.endsWith(separator)) {
         root.chop(1);
     }
-    return root + path;
+    return root + withinRoot(path, separator);
 }
 
 } // namespace

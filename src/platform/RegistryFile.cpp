@@ -79,6 +79,11 @@ std::optional<std::size_t> fixedSize(std::uint32_t type) {
     }
 }
 
+// Windows refuses longer key and value names and deeper paths.
+constexpr std::size_t MaxKeyName = 255;
+constexpr std::size_t MaxKeyDepth = 512;
+constexpr std::size_t MaxValueName = 16383;
+
 } // namespace
 
 class RegistryFileParser {
@@ -126,6 +131,19 @@ private:
             fail("not a registry export file (bad header)");
     }
 
+    // The registry's own limits, so that no file makes the program hold what Windows never would.
+    void checkLimits(std::string_view key) const {
+        std::size_t depth = 0;
+        for (std::size_t start = key.find('\\'); start != std::string_view::npos; ++depth) {
+            const auto end = key.find('\\', start + 1);
+            if (characterCount(key.substr(start + 1, end - start - 1)) > MaxKeyName)
+                fail("key name longer than " + std::to_string(MaxKeyName) + " characters");
+            start = end;
+        }
+        if (depth > MaxKeyDepth)
+            fail("key path deeper than " + std::to_string(MaxKeyDepth) + " levels");
+    }
+
     void readKey(std::string_view line) {
         const auto close = line.rfind(']');
         if (close != line.size() - 1)
@@ -137,17 +155,12 @@ private:
         const std::string key = canonicalKey(path);
         if (key.empty())
             fail("bad key path \"" + std::string(path) + "\"");
+        checkLimits(key);
         if (deleting) {
-            std::erase_if(store_.keys_, [&key](const auto& entry) {
-                return entry.first == key ||
-                       (entry.first.starts_with(key) && entry.first[key.size()] == '\\');
-            });
+            store_.erase(key);
             section_ = Section::Deleted;
             return;
         }
-        for (auto slash = key.find('\\'); slash != std::string::npos;
-             slash = key.find('\\', slash + 1))
-            store_.keys_.try_emplace(key.substr(0, slash));
         current_ = &store_.keys_[key];
         section_ = Section::Key;
     }
@@ -160,6 +173,8 @@ private:
             line.remove_prefix(1);
         else
             name = quoted(line);
+        if (characterCount(name) > MaxValueName)
+            fail("value name longer than " + std::to_string(MaxValueName) + " characters");
         line = trimBlanks(line);
         if (!line.starts_with('='))
             fail("'=' expected after the value name");
@@ -285,7 +300,27 @@ RegistryStore RegistryStore::parse(std::string_view fileBytes) {
 
 bool RegistryStore::hasKey(std::string_view keyPath) const {
     const std::string key = canonicalKey(keyPath);
-    return !key.empty() && keys_.contains(key);
+    if (key.empty())
+        return false;
+    if (keys_.contains(key))
+        return true;
+    const std::string below = key + '\\';
+    const auto next = keys_.lower_bound(below);
+    return next != keys_.end() && next->first.starts_with(below);
+}
+
+// A key's subkeys sort together right after "key\", before "key]" (']' follows '\\'), so the
+// whole subtree goes as one range. The parent of a key that was there stays, as an import
+// leaves it.
+void RegistryStore::erase(const std::string& key) {
+    const auto first = keys_.lower_bound(key + '\\');
+    const auto last = keys_.lower_bound(key + ']');
+    const bool existed = first != last || keys_.contains(key);
+    keys_.erase(first, last);
+    keys_.erase(key);
+    const auto parent = key.rfind('\\');
+    if (existed && parent != std::string::npos)
+        keys_.try_emplace(key.substr(0, parent));
 }
 
 std::optional<RegistryValue> RegistryStore::value(std::string_view keyPath,

@@ -39,6 +39,10 @@ public:
 private:
     friend class RegistryFileParser;
     using Values = std::map<std::string, RegistryValue, std::less<>>;
+    // Removes the key and its subkeys.
+    void erase(const std::string& key);
+    // The keys the file names, by folded full path; their parents exist without an entry, so
+    // every key's path is held once and a deep path costs its length, not its square.
     std::map<std::string, Values, std::less<>> keys_;
 };
 

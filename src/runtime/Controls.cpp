@@ -40,7 +40,7 @@ Control::Control(Form* form, const QString& name, int index, QWidget* widget)
     widget_->setObjectName(objectName());
     form_->addControl(this);
     widget_->installEventFilter(form_);
-    applyGeometry();
+    setPlace(place_);
 }
 
 Control::~Control() {
@@ -52,41 +52,36 @@ QObject* Control::container() const {
     return form_;
 }
 
-void Control::applyGeometry() {
-    widget_->setGeometry(screen::toPixelsX(geometry_.left), screen::toPixelsY(geometry_.top),
-                         screen::toPixelsX(geometry_.width), screen::toPixelsY(geometry_.height));
+void Control::setPlace(const TwipsRect& place) {
+    const QRect pixels = screen::toPixelRect(place);
+    place_ = place;
+    widget_->setGeometry(pixels);
 }
 
 void Control::setSizeFromContent(float width, float height) {
-    geometry_.width = width;
-    geometry_.height = height;
-    applyGeometry();
+    setPlace({place_.left, place_.top, width, height});
 }
 
 void Control::setLeft(float twips) {
-    geometry_.left = twips;
-    applyGeometry();
+    setPlace({twips, place_.top, place_.width, place_.height});
 }
 
 void Control::setTop(float twips) {
-    geometry_.top = twips;
-    applyGeometry();
+    setPlace({place_.left, twips, place_.width, place_.height});
 }
 
 void Control::setWidth(float twips) {
-    geometry_.width = checkedExtent(twips);
-    applyGeometry();
+    setPlace({place_.left, place_.top, checkedExtent(twips), place_.height});
 }
 
 void Control::setHeight(float twips) {
-    geometry_.height = checkedExtent(twips);
-    applyGeometry();
+    setPlace({place_.left, place_.top, place_.width, checkedExtent(twips)});
 }
 
 void Control::move(float left, std::optional<float> top, std::optional<float> width,
                    std::optional<float> height) {
     // Checked before anything changes, so a refused value leaves the control where it was.
-    moved(geometry_, left, top, width, height);
+    screen::toPixelRect(moved(place_, left, top, width, height));
     setLeft(left);
     if (top) {
         setTop(*top);
@@ -170,7 +165,6 @@ double TextControl::fontSize() const {
 }
 
 void TextControl::setFontSize(double points) {
-    // Beyond 2048 points no platform renders a font, and the forms run-time refuses the size.
     if (!(points > 0) || points > 2048) {
         raise(desc::InvalidPropertyValue);
     }
@@ -345,7 +339,6 @@ QIcon CommandButton::picture() const {
 
 void CommandButton::setPicture(const QIcon& picture) {
     button()->setIcon(picture);
-    // The size the design's folder picture is drawn in.
     button()->setIconSize(QSize(16, 15));
 }
 

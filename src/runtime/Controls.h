@@ -51,10 +51,10 @@ public:
     virtual QObject* container() const;
     QWidget* widget() const { return widget_; }
 
-    float left() const { return geometry_.left; }
-    float top() const { return geometry_.top; }
-    float width() const { return geometry_.width; }
-    float height() const { return geometry_.height; }
+    float left() const { return place_.left; }
+    float top() const { return place_.top; }
+    float width() const { return place_.width; }
+    float height() const { return place_.height; }
     virtual void setLeft(float twips);
     virtual void setTop(float twips);
     virtual void setWidth(float twips);
@@ -83,16 +83,18 @@ signals:
 
 protected:
     Control(Form* form, const QString& name, int index, QWidget* widget);
-    // Recomputes the widget's pixel geometry from the twips held.
-    void applyGeometry();
     void setSizeFromContent(float width, float height);
 
 private:
+    // Takes the place only when it converts to pixels, so a refused one leaves the control as
+    // it was.
+    void setPlace(const TwipsRect& place);
+
     Form* form_;
     QString name_;
     int index_;
     QWidget* widget_;
-    TwipsRect geometry_;
+    TwipsRect place_;
     bool visible_ = true;
 };
 

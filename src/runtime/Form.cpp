@@ -3,6 +3,7 @@
 #include "runtime/Controls.h"
 #include "runtime/Screen.h"
 #include "runtime/core/Failure.h"
+#include "runtime/core/Resume.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -180,42 +181,37 @@ void Form::applyTabOrder() {
 }
 
 float Form::left() const {
-    return geometry_.left;
+    return place_.left;
 }
 float Form::top() const {
-    return geometry_.top;
+    return place_.top;
 }
 float Form::width() const {
-    return geometry_.width;
+    return place_.width;
 }
 float Form::height() const {
-    return geometry_.height;
+    return place_.height;
 }
 
 void Form::setLeft(float twips) {
-    geometry_.left = twips;
-    applyGeometry();
+    setPlace({twips, place_.top, place_.width, place_.height});
 }
 
 void Form::setTop(float twips) {
-    geometry_.top = twips;
-    applyGeometry();
+    setPlace({place_.left, twips, place_.width, place_.height});
 }
 
 void Form::setWidth(float twips) {
-    geometry_.width = checkedExtent(twips);
-    applyGeometry();
+    setPlace({place_.left, place_.top, checkedExtent(twips), place_.height});
 }
 
 void Form::setHeight(float twips) {
-    geometry_.height = checkedExtent(twips);
-    applyGeometry();
+    setPlace({place_.left, place_.top, place_.width, checkedExtent(twips)});
 }
 
 void Form::move(float left, std::optional<float> top, std::optional<float> width,
                 std::optional<float> height) {
-    geometry_ = moved(geometry_, left, top, width, height);
-    applyGeometry();
+    setPlace(moved(place_, left, top, width, height));
 }
 
 float Form::scaleWidth() const {
@@ -228,17 +224,18 @@ float Form::scaleHeight() const {
 
 void Form::setClientSize(float widthTwips, float heightTwips) {
     const screen::FrameMetrics frame = screen::frameMetrics();
-    move(geometry_.left, geometry_.top, widthTwips + screen::fromPixelsX(2 * frame.frameThickness),
+    move(place_.left, place_.top, widthTwips + screen::fromPixelsX(2 * frame.frameThickness),
          heightTwips + screen::fromPixelsY(frame.captionHeight + 2 * frame.frameThickness));
 }
 
-void Form::applyGeometry() {
+void Form::setPlace(const TwipsRect& place) {
+    const QRect pixels = screen::toPixelRect(place);
+    place_ = place;
     const screen::FrameMetrics frame = screen::frameMetrics();
-    const int clientWidth = screen::toPixelsX(geometry_.width) - 2 * frame.frameThickness;
-    const int clientHeight =
-        screen::toPixelsY(geometry_.height) - frame.captionHeight - 2 * frame.frameThickness;
+    const int clientWidth = pixels.width() - 2 * frame.frameThickness;
+    const int clientHeight = pixels.height() - frame.captionHeight - 2 * frame.frameThickness;
     setFixedSize(std::max(clientWidth, 0), std::max(clientHeight, 0));
-    QWidget::move(screen::toPixelsX(geometry_.left), screen::toPixelsY(geometry_.top));
+    QWidget::move(pixels.topLeft());
 }
 
 void Form::centreOver(const QWidget* owner) {
@@ -249,10 +246,12 @@ void Form::centreOver(const QWidget* owner) {
         centreX = screen::fromPixelsX(frame.center().x());
         centreY = screen::fromPixelsY(frame.center().y());
     }
-    geometry_.left = centreX - geometry_.width / 2;
-    geometry_.top = centreY - geometry_.height / 2;
     placed_ = true;
-    applyGeometry();
+    // A window too large to centre stays where it was.
+    rt::step([&] {
+        setPlace(
+            {centreX - place_.width / 2, centreY - place_.height / 2, place_.width, place_.height});
+    });
 }
 
 QColor Form::backColor() const {

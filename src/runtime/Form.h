@@ -108,12 +108,14 @@ private:
     void addControl(Control* control);
     void removeControl(Control* control);
     void applyTabOrder();
-    void applyGeometry();
+    // Takes the place only when it converts to pixels, so a refused one leaves the window as it
+    // was.
+    void setPlace(const TwipsRect& place);
     void centreOver(const QWidget* owner);
 
     std::vector<Control*> controls_;
     std::vector<Control*> tabOrder_;
-    TwipsRect geometry_;
+    TwipsRect place_;
     bool loaded_ = false;
     bool placed_ = false;
     bool keyPreview_ = false;

@@ -47,10 +47,20 @@ FrameMetrics frameMetrics() {
 }
 
 int toPixelsX(float twips) {
-    return static_cast<int>(roundHalfEven(static_cast<double>(twips / twipsPerPixelX())));
+    return toInt32(static_cast<double>(twips / twipsPerPixelX()));
 }
 int toPixelsY(float twips) {
-    return static_cast<int>(roundHalfEven(static_cast<double>(twips / twipsPerPixelY())));
+    return toInt32(static_cast<double>(twips / twipsPerPixelY()));
+}
+QRect toPixelRect(const TwipsRect& place) {
+    const int x = toPixelsX(place.left);
+    const int y = toPixelsY(place.top);
+    const int w = toPixelsX(place.width);
+    const int h = toPixelsY(place.height);
+    // Raises for a far edge past the range; Qt would compute it in int and overflow.
+    toInt32(static_cast<double>(x) + w);
+    toInt32(static_cast<double>(y) + h);
+    return {x, y, w, h};
 }
 float fromPixelsX(int pixels) {
     return static_cast<float>(pixels) * twipsPerPixelX();

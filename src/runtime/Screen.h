@@ -1,5 +1,9 @@
 #pragma once
 
+#include "runtime/core/Twips.h"
+
+#include <QRect>
+
 // The screen as the forms see it: sizes in twips (1/1440 inch) and the conversions between
 // twips and the screen's own pixels.
 namespace tolvar::rt::screen {
@@ -17,8 +21,12 @@ struct FrameMetrics {
 };
 FrameMetrics frameMetrics();
 
+// Rounded half to even; a pixel count outside the 32-bit range raises "Overflow".
 int toPixelsX(float twips);
 int toPixelsY(float twips);
+// A place in twips, as forms and controls hold theirs.
+// The same for a place, whose far edges must lie in the range too, as Qt keeps them.
+QRect toPixelRect(const TwipsRect& place);
 float fromPixelsX(int pixels);
 float fromPixelsY(int pixels);
 

@@ -40,6 +40,9 @@ TEST(LogFile, EntriesLandBetweenStartAndEndWhichEndsTheProgramOrTheLogsFailureIs
     } cases[] = {{"x:y:PC07:UpdLogs:ignored", "x\r\ny\tz|lone\rreturn and\nfeed|[end]|[END]", 1,
                   "[START]\r\nx;y  z\r\nlone\rreturn and\nfeed\r\n[end]\r\n[END]\r\n", ""},
                  {"x:y:PC07", "Error", 2, "<no log>", "box LogErrorLAN: Subscript out of range"},
+                 // ".." at the drive's root stays there, as on Windows.
+                 {"x:y:PC07:../../UpdLogs", "[END]", 1, "[START]\r\n[END]\r\n", ""},
+                 {"x:y:../../../UpdLogs/PC07:UpdLogs/..", "[END]", 1, "[START]\r\n[END]\r\n", ""},
                  // A network path, which the stand-in for the drive does not have.
                  {"x:y:PC07:", "Error", 2, "<no log>", "box LogErrorLAN: Path not found"}};
     QFile log(root.filePath(QStringLiteral("UpdLogs/PC07.log")));

@@ -49,18 +49,29 @@ void expectReadable(const rt::Control& control) {
     EXPECT_LE(baseline + ink.bottom(), widget->height()) << name;
 }
 
-// Both windows as the program loads them, on a drive root and registry of the test's own.
-TEST(ScaledWindows, BothWindowsTakeTheProfilesScreenAndTheUsersDpiAndStayReadable) {
-    ASSERT_LE(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 120)
-        << "the user's 120 DPI must be the greater";
-    QTemporaryDir root;
-    const auto write = [&](const char* name, const QByteArray& content) {
+// A drive root and registry of the test's own, for the windows as the program loads them.
+class ScaledWindows : public testing::Test {
+protected:
+    ScaledWindows() {
+        qputenv("TOLVAR_ROOT", QFile::encodeName(root.path()));
+        qputenv("TOLVAR_REGISTRY", QFile::encodeName(root.filePath(QStringLiteral("user.reg"))));
+    }
+    ~ScaledWindows() override {
+        qunsetenv("TOLVAR_ROOT");
+        qunsetenv("TOLVAR_REGISTRY");
+        modReso::ScaleX = modReso::ScaleY = modReso::ScaleAvg = 0;
+    }
+    void write(const char* name, const QByteArray& content) {
         QFile file(root.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
-    };
-    qputenv("TOLVAR_ROOT", QFile::encodeName(root.path()));
-    qputenv("TOLVAR_REGISTRY", QFile::encodeName(root.filePath(QStringLiteral("user.reg"))));
+    }
+    QTemporaryDir root;
+};
+
+TEST_F(ScaledWindows, BothWindowsTakeTheProfilesScreenAndTheUsersDpiAndStayReadable) {
+    ASSERT_LE(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 120)
+        << "the user's 120 DPI must be the greater";
     write("user.reg",
           "Windows Registry Editor Version 5.00\r\n\r\n"
           "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n\"LogPixels\"=dword:00000078\r\n");
@@ -108,9 +119,21 @@ TEST(ScaledWindows, BothWindowsTakeTheProfilesScreenAndTheUsersDpiAndStayReadabl
                             64);
         EXPECT_TRUE(answer.answered());
     }
-    qunsetenv("TOLVAR_ROOT");
-    qunsetenv("TOLVAR_REGISTRY");
-    modReso::ScaleX = modReso::ScaleY = modReso::ScaleAvg = 0;
+}
+
+// A screen too large for any pixel count: every step that would place a control off the
+// 32-bit range is passed over, so the window keeps its design geometry and still shows.
+TEST_F(ScaledWindows, ScreenBeyondThePixelRangeLeavesTheDesignPlaces) {
+    write("TOLVARCONFIG.INI", "[ScrReso]\r\nOpt=1\r\nX=2147483647\r\nY=2147483647\r\nDPI=1\r\n");
+    frmUpdate window;
+    const std::pair designSize(window.width(), window.height());
+    window.load();
+    EXPECT_GT(modReso::ScaleX, 1e8F);
+    EXPECT_EQ(std::pair(window.cmdUpdate->left(), window.cmdUpdate->width()),
+              std::pair(6840.0F, 1215.0F));
+    EXPECT_EQ(std::pair(window.width(), window.height()), designSize);
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
 }
 
 } // namespace

@@ -40,6 +40,21 @@ TEST(RegistryFileTest, Regedit4FileHoldsAnsiText) {
               (RegistryValue{2, "%TEMP%\\Tolvär\0"s}));
 }
 
+// A path of `depth` keys below HKLM, each named `name`.
+std::string deepKey(std::size_t depth, const std::string& name = "k") {
+    std::string path = "HKLM";
+    for (std::size_t i = 0; i < depth; ++i)
+        path += "\\" + name;
+    return path;
+}
+
+std::string repeated(std::size_t count, const std::string& piece) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}
+
 TEST(RegistryFileTest, MalformedLinesAreNamed) {
     const std::string key = "REGEDIT4\n[HKLM\\A]\n";
     const struct {
@@ -55,6 +70,12 @@ TEST(RegistryFileTest, MalformedLinesAreNamed) {
         {key + "\"v\"=dword:123456789\n", 3, "a dword needs 1 to 8 hex digits"},
         {key + "\"v\"=hex(x):00\n", 3, "bad value type in hex(...)"},
         {key + "\"v\"=hex:01,zz\n", 3, "bad hex byte \"zz\""},
+        {key + "[" + deepKey(513) + "]\n", 3, "key path deeper than 512 levels"},
+        {key + "[-" + deepKey(513) + "]\n", 3, "key path deeper than 512 levels"},
+        {key + "[" + deepKey(2, repeated(256, "\xC3\xA4")) + "]\n", 3,
+         "key name longer than 255 characters"},
+        {key + "\"" + std::string(16384, 'v') + "\"=\"x\"\n", 3,
+         "value name longer than 16383 characters"},
     };
     for (const auto& [text, line, what] : cases) {
         try {
@@ -65,6 +86,41 @@ TEST(RegistryFileTest, MalformedLinesAreNamed) {
             EXPECT_EQ(error.what(), what) << text;
         }
     }
+}
+
+// The registry's limits, counted in characters, are allowed up to the last one.
+TEST(RegistryFileTest, NamesAndDepthUpToTheLimitsAreRead) {
+    const std::string longName = repeated(255, "\xC3\xA4");
+    const std::string valueName(16383, 'v');
+    const RegistryStore store = RegistryStore::parse("REGEDIT4\n[" + deepKey(512) + "]\n[HKLM\\" +
+                                                     longName + "]\n\"" + valueName + "\"=\"x\"\n");
+    EXPECT_TRUE(store.hasKey(deepKey(512)));
+    EXPECT_EQ(store.value("HKLM\\" + longName, valueName), (RegistryValue{1, "x\0\0\0"s}));
+}
+
+// "[-Key]" takes the key and everything below it, and nothing that merely starts with its name;
+// the parent stays even when no line named it.
+TEST(RegistryFileTest, DeletionRemovesExactlyTheSubtree) {
+    const RegistryStore store = RegistryStore::parse("REGEDIT4\n"
+                                                     "[HKLM\\A\\Key\\Sub\\Deeper]\n"
+                                                     "[HKLM\\A\\Key2]\n"
+                                                     "\"v\"=\"kept\"\n"
+                                                     "[HKLM\\A\\Key!]\n"
+                                                     "[HKLM\\A\\Key]\n"
+                                                     "\"v\"=\"gone\"\n"
+                                                     "[HKLM\\B\\C]\n"
+                                                     "[-HKLM\\A\\KEY]\n"
+                                                     "[-HKLM\\B\\C]\n"
+                                                     "[-HKLM\\Missing\\Child]\n");
+    const std::pair<std::string, bool> keys[] = {
+        {"HKLM\\A\\Key", false}, {"HKLM\\A\\Key\\Sub", false}, {"HKLM\\A\\Key\\Sub\\Deeper", false},
+        {"HKLM\\A\\Key2", true}, {"HKLM\\A\\Key!", true},      {"HKLM\\A", true},
+        {"HKLM\\B", true},       {"HKLM\\B\\C", false},        {"HKLM\\Missing", false},
+    };
+    for (const auto& [key, present] : keys)
+        EXPECT_EQ(store.hasKey(key), present) << key;
+    EXPECT_EQ(store.value("HKLM\\A\\Key2", "v"), (RegistryValue{1, "k\0e\0p\0t\0\0\0"s}));
+    EXPECT_EQ(store.value("HKLM\\A\\Key", "v"), std::nullopt);
 }
 
 TEST(RegistryFileTest, BrokenFileReadsAsEmptyAndSaysWhere) {

@@ -3,6 +3,7 @@
 #include "runtime/core/Failure.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,31 +27,51 @@ double roundHalfEven(double value) {
     return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
 }
 
+namespace {
+
+// Past this many places every double is exact, so rounding there changes nothing.
+constexpr int MostFractionDigits = 1074;
+
+// A finite, non-negative `magnitude` rounded to `digits` places, halves to even, as decimal
+// text ("2.68", "3."). It is printed with six more places than kept, which shows the decimal
+// value the reader meant, and the half is decided on those digits rather than on the scaled
+// binary value. The text is as long as the number needs, so no magnitude is cut short.
+std::string roundedDecimal(double magnitude, int digits) {
+    const int shown = digits + 6;
+    std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%.*f", shown, magnitude)),
+                     '\0');
+    std::snprintf(text.data(), text.size() + 1, "%.*f", shown, magnitude);
+    const std::size_t cut = text.find('.') + 1 + static_cast<std::size_t>(digits);
+    const char first = text[cut];
+    const bool beyondHalf = text.find_first_not_of('0', cut + 1) != std::string::npos;
+    const char last = text[digits == 0 ? cut - 2 : cut - 1];
+    const bool up = first > '5' || (first == '5' && (beyondHalf || (last - '0') % 2 != 0));
+    text.resize(cut);
+    if (up) {
+        std::size_t at = text.size();
+        while (at > 0 && (text[at - 1] == '9' || text[at - 1] == '.')) {
+            --at;
+            if (text[at] == '9') {
+                text[at] = '0';
+            }
+        }
+        if (at == 0) {
+            text.insert(0, 1, '1');
+        } else {
+            ++text[at - 1];
+        }
+    }
+    return text;
+}
+
+} // namespace
+
 double roundHalfEven(double value, int digits) {
-    if (!std::isfinite(value) || digits < 0) {
+    if (!std::isfinite(value) || digits < 0 || digits > MostFractionDigits) {
         return value;
     }
-    // Print with enough digits to see the decimal value the reader meant, then decide the
-    // half on those digits rather than on the scaled binary value.
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", digits + 6, value);
-    std::string text(buffer);
-    const auto point = text.find('.');
-    const std::string kept = text.substr(0, point + 1 + static_cast<std::size_t>(digits));
-    const std::string rest = text.substr(point + 1 + static_cast<std::size_t>(digits));
-    const double scale = std::pow(10.0, digits);
-    double scaled = std::round(std::strtod(kept.c_str(), nullptr) * scale);
-    const bool negative = value < 0;
-    const int first = rest.empty() ? 0 : rest[0] - '0';
-    const bool beyondHalf = rest.find_first_not_of('0', 1) != std::string::npos;
-    bool up = first > 5 || (first == 5 && beyondHalf);
-    if (first == 5 && !beyondHalf) {
-        up = std::fmod(std::fabs(scaled), 2.0) != 0.0;
-    }
-    if (up) {
-        scaled += negative ? -1.0 : 1.0;
-    }
-    return scaled / scale;
+    const double magnitude = std::strtod(roundedDecimal(std::fabs(value), digits).c_str(), nullptr);
+    return std::signbit(value) ? -magnitude : magnitude;
 }
 
 namespace {
@@ -153,12 +174,25 @@ double leadingNumber(std::string_view text) {
     return result;
 }
 
+// Counted from the rounded decimal digits themselves, so that a value near the ends of the
+// range is neither scaled inexactly nor wrapped.
 Fixed4 Fixed4::fromDouble(double value) {
-    const double units = roundHalfEven(value, 4) * Scale;
-    if (!std::isfinite(units) || std::fabs(units) >= 9.2e18) {
+    if (!std::isfinite(value)) {
         raise(desc::Overflow);
     }
-    return fromUnits(static_cast<std::int64_t>(std::llround(units)));
+    std::string digits = roundedDecimal(std::fabs(value), 4);
+    digits.erase(digits.find('.'), 1);
+    std::uint64_t magnitude = 0;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+    const std::uint64_t limit =
+        static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) +
+        (std::signbit(value) ? 1 : 0);
+    if (error != std::errc() || magnitude > limit) {
+        raise(desc::Overflow);
+    }
+    return fromUnits(std::signbit(value) ? static_cast<std::int64_t>(0 - magnitude)
+                                         : static_cast<std::int64_t>(magnitude));
 }
 
 Fixed4 Fixed4::floor() const {

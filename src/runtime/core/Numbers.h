@@ -11,7 +11,8 @@ double roundHalfEven(double value);
 
 // Rounds to `digits` decimal places (0 to 9), halves to the even neighbour. The decision is
 // made on the decimal digits a reader sees, so 2.5 and 0.125 are halves and 2.675 is not
-// mistaken for one because of its binary form.
+// mistaken for one because of its binary form. Holds for every double: the answer is the double
+// nearest the rounded decimal, and infinities and NaN come back as they are.
 double roundHalfEven(double value, int digits);
 
 // Conversions into the 16- and 32-bit variables of the program: round half to even, then
@@ -39,7 +40,8 @@ public:
         f.units_ = tenThousandths;
         return f;
     }
-    // Rounds to four fraction digits, halves to even.
+    // Rounds to four fraction digits, halves to even; raises "Overflow" for a value outside the
+    // range, infinities and NaN included.
     static Fixed4 fromDouble(double value);
 
     constexpr std::int64_t units() const { return units_; }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -35,6 +36,29 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbourDecidedOnTheDigitsAReaderSees) {
         EXPECT_DOUBLE_EQ(digits ? roundHalfEven(value, *digits) : roundHalfEven(value), rounded)
             << value;
     }
+}
+
+// The answer is the double nearest the rounded decimal, however many digits the number has.
+TEST(RoundHalfEven, HoldsOverTheWholeDoubleRange) {
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    constexpr double largest = std::numeric_limits<double>::max();
+    const std::tuple<double, int, double> cases[] = {
+        {1e308, 0, 1e308},
+        {1e308, 2, 1e308},
+        {1e57, 5, 1e57},
+        {-largest, 9, -largest},
+        {largest, 0, largest},
+        {9.9999995, 6, 10},
+        {-99.5, 0, -100},
+        {4.9e-324, 0, 0},
+        {4503599627370495.5, 0, 4503599627370496},
+        {infinity, 3, infinity},
+        {-infinity, 0, -infinity},
+    };
+    for (const auto& [value, digits, rounded] : cases) {
+        EXPECT_EQ(roundHalfEven(value, digits), rounded) << value << " " << digits;
+    }
+    EXPECT_TRUE(std::isnan(roundHalfEven(std::numeric_limits<double>::quiet_NaN(), 2)));
 }
 
 TEST(CheckedConversions, RoundHalfToEvenThenOverflowOutsideTheType) {
@@ -75,7 +99,13 @@ TEST(Fixed4, KeepsFourDigitsRoundsHalvesToEvenAndOverflows) {
     const Fixed4 smallest = Fixed4::fromUnits(INT64_MIN);
     EXPECT_FALSE(orOverflow([&] { return (largest + tenth).units(); }));
     EXPECT_FALSE(orOverflow([&] { return (smallest - tenth).units(); }));
-    EXPECT_FALSE(orOverflow([&] { return f(1e30).units(); }));
+    // The whole 64-bit range of ten-thousandths and nothing beyond it.
+    EXPECT_EQ(std::pair(f(-922337203685477.5).units(), f(922337203685477.0).units()),
+              std::pair(INT64_C(-9223372036854775000), INT64_C(9223372036854770000)));
+    for (const double value : {1e15, 1e30, 1e300, -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_FALSE(orOverflow([&] { return f(value).units(); })) << value;
+    }
 }
 
 } // namespace
