@@ -1,3 +1,5 @@
+#include "support/SandboxFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,22 +21,10 @@ using namespace Qt::Literals::StringLiterals;
 // Windows Installer's 1618 as a POSIX exit status, which keeps 8 bits.
 constexpr int UpdateInProgress = 1618 % 256;
 
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using tolvar::testsupport::readFile;
+using tolvar::testsupport::writeFile;
 
 struct Result {
     int exitCode = -1;
