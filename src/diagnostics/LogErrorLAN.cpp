@@ -4,6 +4,7 @@
 #include "message_box/ShowMsgBox.h"
 #include "platform/DriveRoot.h"
 #include "runtime/Application.h"
+#include "runtime/MessageBoxStyle.h"
 #include "runtime/SequentialFiles.h"
 #include "runtime/core/Failure.h"
 #include "runtime/core/Resume.h"
@@ -58,7 +59,7 @@ void LogErrorLAN(const QString& message) {
         }
     } catch (const rt::Failure& failure) {
         rt::step([&] {
-            ShowMsgBox(nullptr, QString::fromStdString(failure.description()), 48,
+            ShowMsgBox(nullptr, QString::fromStdString(failure.description()), rt::Exclamation,
                        QStringLiteral("LogErrorLAN"));
         });
         rt::step([] { rt::files::close(LogFileNumber); });

@@ -1,6 +1,7 @@
 #include "display/modReso.h"
 
 #include "platform/DisplayMetrics.h"
+#include "platform/Registry.h"
 #include "platform/modAPIs.h"
 #include "runtime/Controls.h"
 #include "runtime/Form.h"
@@ -139,7 +140,7 @@ void InitScrReso() {
     std::string logPixels;
     rt::step([&] {
         logPixels = modAPIs::ReadRegistryValue(modAPIs::HKEY_CURRENT_USER, "Control Panel\\Desktop",
-                                               "LogPixels", 4, "");
+                                               "LogPixels", platform::regtype::Dword, "");
     });
     const Ratios ratios = ratiosFor(reading, logPixels, [](const char* key) {
         return modAPIs::ReadConfigValue("ScrReso", key, "0");
@@ -153,6 +154,10 @@ namespace {
 
 using rt::Fixed4;
 
+// The rescaling knows controls only by class name and named properties, so it serves any form it
+// is given, not only this program's two windows: the lists and the tabbed dialog and grid below
+// name kinds neither window has, which a form built on the same run-time may hold.
+//
 // The controls a window's rescaling leaves alone, and those whose font it leaves alone.
 constexpr std::array<QLatin1String, 4> Untouched{QLatin1String("MENU"), QLatin1String("TIMER"),
                                                  QLatin1String("COMMONDIALOG"),
@@ -202,20 +207,23 @@ void scaleProperty(QObject& object, const char* name, float ratio) {
     rt::step([&] { rt::setProperty(&object, name, number(object, name) * ratio); });
 }
 
-// Move(left, Top x ScaleY[, Width x ScaleX[, Height x ScaleY]]) with `values` values, the left
-// being Left x ScaleX unless `left` works it out. Every value is read before anything moves, so
-// a value that cannot be read leaves the control where it was.
+// How many of the four values a Move passes: the ones left out keep their size.
+enum class Moved { LeftTop = 2, AndWidth = 3, AndHeight = 4 };
+
+// Move(left, Top x ScaleY[, Width x ScaleX[, Height x ScaleY]]), the left being Left x ScaleX
+// unless `left` works it out. Every value is read before anything moves, so a value that cannot
+// be read leaves the control where it was.
 template <class Movable>
-void moveScaled(Movable& target, int values, const std::function<double()>& left = {}) {
+void moveScaled(Movable& target, Moved values, const std::function<double()>& left = {}) {
     rt::step([&] {
         const auto newLeft = static_cast<float>(left ? left() : number(target, "Left") * ScaleX);
         const auto newTop = static_cast<float>(number(target, "Top") * ScaleY);
         std::optional<float> newWidth;
         std::optional<float> newHeight;
-        if (values >= 3) {
+        if (values >= Moved::AndWidth) {
             newWidth = static_cast<float>(number(target, "Width") * ScaleX);
         }
-        if (values >= 4) {
+        if (values == Moved::AndHeight) {
             newHeight = static_cast<float>(number(target, "Height") * ScaleY);
         }
         target.move(newLeft, newTop, newWidth, newHeight);
@@ -246,6 +254,7 @@ bool anchoredLabel(const rt::Control& control) {
 // one; the request then steps down by a tenth of a point until the font fits, and when no
 // size down to nothing fits, the target, its whole part and the same two in Arial are tried.
 void resizeFont(rt::Control& control) {
+    bool fitted = false;
     const Fixed4 zero;
     const Fixed4 tenth = Fixed4::fromUnits(Fixed4::Scale / 10);
     Fixed4 oldSize;
@@ -266,10 +275,10 @@ void resizeFont(rt::Control& control) {
             rt::step([&] { requested = requested - tenth; });
             continue;
         }
-        requested = zero;
+        fitted = true;
         break;
     }
-    if (requested <= zero) {
+    if (fitted || requested <= zero) {
         return;
     }
     const auto refused = [&] {
@@ -295,37 +304,41 @@ void resizeFont(rt::Control& control) {
 // does not decide is scaled.
 void labelGeometry(rt::Control& label, float savedLeft, float savedWidth) {
     if (!rt::passes([&] { return flag(label, "AutoSize"); })) {
-        moveScaled(label, 4);
+        moveScaled(label, Moved::AndHeight);
         return;
     }
     const bool wraps = rt::passes([&] { return flag(label, "WordWrap"); });
     if (!rt::passes([&] { return number(label, "Alignment") != 0; })) {
-        moveScaled(label, wraps ? 3 : 2);
+        moveScaled(label, wraps ? Moved::AndWidth : Moved::LeftTop);
         return;
     }
     // Right-aligned keeps the right edge, centred keeps the centre.
     const double k = rt::passes([&] { return number(label, "Alignment") == 1; }) ? 1.0 : 2.0;
     if (wraps) {
-        moveScaled(label, 3, [&] {
+        moveScaled(label, Moved::AndWidth, [&] {
             return (savedLeft + (savedWidth - number(label, "Width")) / k) * ScaleX;
         });
     } else {
-        moveScaled(label, 2, [&] {
+        moveScaled(label, Moved::LeftTop, [&] {
             return (savedLeft + (savedWidth - number(label, "Width") / ScaleX) / k) * ScaleX;
         });
     }
 }
 
-// A control pushed off to the left is brought back into view, except inside a tabbed dialog,
-// which parks the controls of its hidden tabs 75000 twips to the left.
+// A control pushed off to the left is brought back into view, at the design's usual margin of
+// 120 twips, except inside a tabbed dialog, which parks the controls of its hidden tabs 75000
+// twips to the left.
 void bringIntoView(rt::Control& control) {
+    constexpr double Margin = 120.0;
+    constexpr double HiddenTabShift = 75000.0;
     if (!rt::passes([&] { return number(control, "Left") < 0; })) {
         return;
     }
     if (rt::passes([&] { return containerClassName(control) != TabbedDialog; })) {
-        rt::step([&] { rt::setProperty(&control, "Left", 120.0); });
+        rt::step([&] { rt::setProperty(&control, "Left", Margin); });
     } else {
-        rt::step([&] { rt::setProperty(&control, "Left", number(control, "Left") + 75000); });
+        rt::step(
+            [&] { rt::setProperty(&control, "Left", number(control, "Left") + HiddenTabShift); });
     }
 }
 
@@ -344,16 +357,16 @@ void geometry(rt::Control& control, const QString& className, float savedLeft, f
         labelGeometry(control, savedLeft, savedWidth);
     } else if (className != TabbedDialog) {
         bringIntoView(control);
-        moveScaled(control, 4);
+        moveScaled(control, Moved::AndHeight);
     } else {
         // The tab width limit never exceeds the control: it shrinks before the control
         // does and grows after it.
         scaleProperty(control, "TabHeight", ScaleY);
         if (ScaleX < 1) {
             scaleProperty(control, "TabMaxWidth", ScaleX);
-            moveScaled(control, 4);
+            moveScaled(control, Moved::AndHeight);
         } else {
-            moveScaled(control, 4);
+            moveScaled(control, Moved::AndHeight);
             scaleProperty(control, "TabMaxWidth", ScaleX);
         }
     }
@@ -395,7 +408,7 @@ void ResizeControls(rt::Form& window) {
             }
         });
     }
-    moveScaled(window, 4);
+    moveScaled(window, Moved::AndHeight);
 }
 
 } // namespace tolvar::modReso

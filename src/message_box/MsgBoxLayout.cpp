@@ -1,5 +1,6 @@
 #include "message_box/MsgBoxLayout.h"
 
+#include "runtime/MessageBoxStyle.h"
 #include "runtime/core/Failure.h"
 #include "runtime/core/Numbers.h"
 
@@ -52,7 +53,7 @@ std::vector<int> tabOrderFor(int buttonCount, int defaultButton) {
         order.insert(order.begin() + place, button);
     };
     // The default button's index: it and every button after it move up by that much.
-    const int shift = defaultButton == 512 ? 2 : (defaultButton == 256 ? 1 : 0);
+    const int shift = rt::defaultButtonIndex(defaultButton);
     if (shift > 0) {
         for (int i = shift; i < buttonCount; ++i) {
             moveTo(i, i - shift);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/core/Twips.h"
+
 #include <QString>
 
 #include <functional>
@@ -17,13 +19,7 @@ struct TwipsSize {
     friend bool operator==(const TwipsSize&, const TwipsSize&) = default;
 };
 
-struct TwipsRect {
-    float left = 0;
-    float top = 0;
-    float width = 0;
-    float height = 0;
-    friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
-};
+using rt::TwipsRect;
 
 // How the message label sizes itself in its font.
 struct TextMeasure {
@@ -35,9 +31,9 @@ struct TextMeasure {
 
 struct LayoutInput {
     QString message;
-    int buttonCount = 1;   // 1 to 3
-    int iconKind = 0;      // 0 none, 16, 32, 48, 64
-    int defaultButton = 0; // 0, 256, 512
+    int buttonCount = 1; // 1 to 3
+    int iconKind = 0;    // as rt::MsgBoxStyle decodes them
+    int defaultButton = 0;
     float captionHeight = 0;
     float frameHeight = 0;
     float scaleX = 1;

@@ -82,10 +82,10 @@ void showOwnBox(QPointer<frmMsgBox>& box, QWidget* owner, const QString& prompt,
     box = new frmMsgBox;
     box->load();
 
-    box->imgC->setVisible(decoded.iconKind == 16);
-    box->imgQ->setVisible(decoded.iconKind == 32);
-    box->imgE->setVisible(decoded.iconKind == 48);
-    box->imgI->setVisible(decoded.iconKind == 64);
+    box->imgC->setVisible(decoded.iconKind == rt::Critical);
+    box->imgQ->setVisible(decoded.iconKind == rt::Question);
+    box->imgE->setVisible(decoded.iconKind == rt::Exclamation);
+    box->imgI->setVisible(decoded.iconKind == rt::Information);
 
     const int buttons = decoded.buttonCount();
     for (int i = 1; i < buttons; ++i) {

@@ -21,12 +21,6 @@ QString objectNameFor(const QString& name, int index) {
     return index < 0 ? name : name + QLatin1Char('_') + QString::number(index);
 }
 
-void requireNonNegative(float twips) {
-    if (twips < 0) {
-        raise(desc::InvalidPropertyValue);
-    }
-}
-
 // The user ticks and unticks; only the program greys a box. A plain QCheckBox that has once
 // been greyed would cycle through grey on every later click.
 class TwoStateCheckBox : public QCheckBox {
@@ -59,43 +53,40 @@ QObject* Control::container() const {
 }
 
 void Control::applyGeometry() {
-    widget_->setGeometry(screen::toPixelsX(left_), screen::toPixelsY(top_),
-                         screen::toPixelsX(width_), screen::toPixelsY(height_));
+    widget_->setGeometry(screen::toPixelsX(geometry_.left), screen::toPixelsY(geometry_.top),
+                         screen::toPixelsX(geometry_.width), screen::toPixelsY(geometry_.height));
 }
 
 void Control::setSizeFromContent(float width, float height) {
-    width_ = width;
-    height_ = height;
+    geometry_.width = width;
+    geometry_.height = height;
     applyGeometry();
 }
 
 void Control::setLeft(float twips) {
-    left_ = twips;
+    geometry_.left = twips;
     applyGeometry();
 }
 
 void Control::setTop(float twips) {
-    top_ = twips;
+    geometry_.top = twips;
     applyGeometry();
 }
 
 void Control::setWidth(float twips) {
-    requireNonNegative(twips);
-    width_ = twips;
+    geometry_.width = checkedExtent(twips);
     applyGeometry();
 }
 
 void Control::setHeight(float twips) {
-    requireNonNegative(twips);
-    height_ = twips;
+    geometry_.height = checkedExtent(twips);
     applyGeometry();
 }
 
 void Control::move(float left, std::optional<float> top, std::optional<float> width,
                    std::optional<float> height) {
     // Checked before anything changes, so a refused value leaves the control where it was.
-    requireNonNegative(width.value_or(0));
-    requireNonNegative(height.value_or(0));
+    moved(geometry_, left, top, width, height);
     setLeft(left);
     if (top) {
         setTop(*top);
@@ -179,6 +170,7 @@ double TextControl::fontSize() const {
 }
 
 void TextControl::setFontSize(double points) {
+    // Beyond 2048 points no platform renders a font, and the forms run-time refuses the size.
     if (!(points > 0) || points > 2048) {
         raise(desc::InvalidPropertyValue);
     }
@@ -353,6 +345,7 @@ QIcon CommandButton::picture() const {
 
 void CommandButton::setPicture(const QIcon& picture) {
     button()->setIcon(picture);
+    // The size the design's folder picture is drawn in.
     button()->setIconSize(QSize(16, 15));
 }
 

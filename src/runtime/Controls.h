@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/core/Twips.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QObject>
@@ -49,10 +51,10 @@ public:
     virtual QObject* container() const;
     QWidget* widget() const { return widget_; }
 
-    float left() const { return left_; }
-    float top() const { return top_; }
-    float width() const { return width_; }
-    float height() const { return height_; }
+    float left() const { return geometry_.left; }
+    float top() const { return geometry_.top; }
+    float width() const { return geometry_.width; }
+    float height() const { return geometry_.height; }
     virtual void setLeft(float twips);
     virtual void setTop(float twips);
     virtual void setWidth(float twips);
@@ -90,10 +92,7 @@ private:
     QString name_;
     int index_;
     QWidget* widget_;
-    float left_ = 0;
-    float top_ = 0;
-    float width_ = 0;
-    float height_ = 0;
+    TwipsRect geometry_;
     bool visible_ = true;
 };
 

@@ -180,53 +180,41 @@ void Form::applyTabOrder() {
 }
 
 float Form::left() const {
-    return left_;
+    return geometry_.left;
 }
 float Form::top() const {
-    return top_;
+    return geometry_.top;
 }
 float Form::width() const {
-    return width_;
+    return geometry_.width;
 }
 float Form::height() const {
-    return height_;
+    return geometry_.height;
 }
 
 void Form::setLeft(float twips) {
-    left_ = twips;
+    geometry_.left = twips;
     applyGeometry();
 }
 
 void Form::setTop(float twips) {
-    top_ = twips;
+    geometry_.top = twips;
     applyGeometry();
 }
 
 void Form::setWidth(float twips) {
-    if (twips < 0) {
-        rt::raise(desc::InvalidPropertyValue);
-    }
-    width_ = twips;
+    geometry_.width = checkedExtent(twips);
     applyGeometry();
 }
 
 void Form::setHeight(float twips) {
-    if (twips < 0) {
-        rt::raise(desc::InvalidPropertyValue);
-    }
-    height_ = twips;
+    geometry_.height = checkedExtent(twips);
     applyGeometry();
 }
 
 void Form::move(float left, std::optional<float> top, std::optional<float> width,
                 std::optional<float> height) {
-    if (width.value_or(0) < 0 || height.value_or(0) < 0) {
-        rt::raise(desc::InvalidPropertyValue);
-    }
-    left_ = left;
-    top_ = top.value_or(top_);
-    width_ = width.value_or(width_);
-    height_ = height.value_or(height_);
+    geometry_ = moved(geometry_, left, top, width, height);
     applyGeometry();
 }
 
@@ -240,17 +228,17 @@ float Form::scaleHeight() const {
 
 void Form::setClientSize(float widthTwips, float heightTwips) {
     const screen::FrameMetrics frame = screen::frameMetrics();
-    move(left_, top_, widthTwips + screen::fromPixelsX(2 * frame.frameThickness),
+    move(geometry_.left, geometry_.top, widthTwips + screen::fromPixelsX(2 * frame.frameThickness),
          heightTwips + screen::fromPixelsY(frame.captionHeight + 2 * frame.frameThickness));
 }
 
 void Form::applyGeometry() {
     const screen::FrameMetrics frame = screen::frameMetrics();
-    const int clientWidth = screen::toPixelsX(width_) - 2 * frame.frameThickness;
+    const int clientWidth = screen::toPixelsX(geometry_.width) - 2 * frame.frameThickness;
     const int clientHeight =
-        screen::toPixelsY(height_) - frame.captionHeight - 2 * frame.frameThickness;
+        screen::toPixelsY(geometry_.height) - frame.captionHeight - 2 * frame.frameThickness;
     setFixedSize(std::max(clientWidth, 0), std::max(clientHeight, 0));
-    QWidget::move(screen::toPixelsX(left_), screen::toPixelsY(top_));
+    QWidget::move(screen::toPixelsX(geometry_.left), screen::toPixelsY(geometry_.top));
 }
 
 void Form::centreOver(const QWidget* owner) {
@@ -261,8 +249,8 @@ void Form::centreOver(const QWidget* owner) {
         centreX = screen::fromPixelsX(frame.center().x());
         centreY = screen::fromPixelsY(frame.center().y());
     }
-    left_ = centreX - width_ / 2;
-    top_ = centreY - height_ / 2;
+    geometry_.left = centreX - geometry_.width / 2;
+    geometry_.top = centreY - geometry_.height / 2;
     placed_ = true;
     applyGeometry();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/core/Twips.h"
+
 #include <QColor>
 #include <QString>
 #include <QWidget>
@@ -111,10 +113,7 @@ private:
 
     std::vector<Control*> controls_;
     std::vector<Control*> tabOrder_;
-    float left_ = 0;
-    float top_ = 0;
-    float width_ = 0;
-    float height_ = 0;
+    TwipsRect geometry_;
     bool loaded_ = false;
     bool placed_ = false;
     bool keyPreview_ = false;

@@ -19,34 +19,31 @@ constexpr std::array<std::array<MsgBoxResultCode, 3>, 6> ButtonSets{{
 }};
 } // namespace
 
+int defaultButtonIndex(int defaultButton) {
+    return defaultButton == DefaultButton3 ? 2 : (defaultButton == DefaultButton2 ? 1 : 0);
+}
+
+// An exclamation is a critical and a question together, and a retry-and-cancel set is an
+// ok-and-cancel and a yes-and-no set together: the combined values are tested first.
 MsgBoxStyle MsgBoxStyle::decode(std::int32_t style) {
     MsgBoxStyle decoded;
-    if (has(style, 64)) {
-        decoded.iconKind = 64;
-    } else if (has(style, 16 | 32)) {
-        decoded.iconKind = 48;
-    } else if (has(style, 32)) {
-        decoded.iconKind = 32;
-    } else if (has(style, 16)) {
-        decoded.iconKind = 16;
+    for (const int icon : {Information, Exclamation, Question, Critical}) {
+        if (has(style, icon)) {
+            decoded.iconKind = icon;
+            break;
+        }
     }
-
-    if (has(style, 1 | 4)) {
-        decoded.buttonSet = 5;
-    } else if (has(style, 4)) {
-        decoded.buttonSet = 4;
-    } else if (has(style, 1 | 2)) {
-        decoded.buttonSet = 3;
-    } else if (has(style, 2)) {
-        decoded.buttonSet = 2;
-    } else if (has(style, 1)) {
-        decoded.buttonSet = 1;
+    for (const int set : {RetryCancel, YesNo, YesNoCancel, AbortRetryIgnore, OkCancel}) {
+        if (has(style, set)) {
+            decoded.buttonSet = set;
+            break;
+        }
     }
-
-    if (has(style, 512)) {
-        decoded.defaultButton = 512;
-    } else if (has(style, 256)) {
-        decoded.defaultButton = 256;
+    for (const int button : {DefaultButton3, DefaultButton2}) {
+        if (has(style, button)) {
+            decoded.defaultButton = button;
+            break;
+        }
     }
     return decoded;
 }

@@ -7,6 +7,24 @@
 // deciding; bits no test looks at are ignored.
 namespace tolvar::rt {
 
+// The parts of a style number as the forms API names them, one of each kind added together:
+// YesNo | Question | DefaultButton2. The values are the API's own.
+enum MsgBoxStyleValue : std::int32_t {
+    OkOnly = 0,
+    OkCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5,
+    Critical = 16,
+    Question = 32,
+    Exclamation = 48,
+    Information = 64,
+    DefaultButton1 = 0,
+    DefaultButton2 = 256,
+    DefaultButton3 = 512,
+};
+
 enum MsgBoxResultCode : std::int16_t {
     NoAnswer = 0,
     ResultOk = 1,
@@ -18,10 +36,13 @@ enum MsgBoxResultCode : std::int16_t {
     ResultNo = 7,
 };
 
+// Which button of the set, from 0 at the left, a default button value names.
+int defaultButtonIndex(int defaultButton);
+
 struct MsgBoxStyle {
-    int iconKind = 0;      // 0, 16 critical, 32 question, 48 exclamation, 64 information
-    int buttonSet = 0;     // 0 to 5
-    int defaultButton = 0; // 0, 256, 512
+    int iconKind = 0;                   // 0 (none), Critical, Question, Exclamation, Information
+    int buttonSet = OkOnly;             // OkOnly to RetryCancel
+    int defaultButton = DefaultButton1; // DefaultButton1 to DefaultButton3
 
     static MsgBoxStyle decode(std::int32_t style);
     int buttonCount() const;

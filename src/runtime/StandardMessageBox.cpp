@@ -40,13 +40,13 @@ QMessageBox::StandardButton standardButtonFor(MsgBoxResultCode code) {
 
 QMessageBox::Icon iconFor(int iconKind) {
     switch (iconKind) {
-    case 16:
+    case Critical:
         return QMessageBox::Critical;
-    case 32:
+    case Question:
         return QMessageBox::Question;
-    case 48:
+    case Exclamation:
         return QMessageBox::Warning;
-    case 64:
+    case Information:
         return QMessageBox::Information;
     default:
         return QMessageBox::NoIcon;
@@ -71,8 +71,7 @@ int standardMessageBox(const QString& prompt, std::int32_t style,
         const MsgBoxResultCode code = decoded.buttonResult(i);
         results[box.addButton(standardButtonFor(code))] = code;
     }
-    const int defaultIndex =
-        decoded.defaultButton == 512 ? 2 : (decoded.defaultButton == 256 ? 1 : 0);
+    const int defaultIndex = defaultButtonIndex(decoded.defaultButton);
     if (defaultIndex < decoded.buttonCount()) {
         box.setDefaultButton(standardButtonFor(decoded.buttonResult(defaultIndex)));
     }

@@ -3,6 +3,7 @@
 #include "platform/FolderOps.h"
 #include "platform/ProcessList.h"
 #include "platform/ProcessMatch.h"
+#include "platform/Registry.h"
 #include "platform/modAPIs.h"
 
 #include <chrono>
@@ -70,6 +71,8 @@ std::vector<EndedProcess> endHelpers(const std::function<void()>& yield) {
 bool replaceNorvik(const fs::path& source, const fs::path& target,
                    std::atomic<std::uint64_t>* filesCopied) {
     platform::replaceFolder(source, target, filesCopied);
+    // A replace that raised nothing has put the new folder in place, so this is false only when
+    // something else removed the target in the instant since.
     return platform::folderExists(target);
 }
 

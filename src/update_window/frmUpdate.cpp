@@ -7,6 +7,7 @@
 #include "platform/BrowseFolder.h"
 #include "platform/FolderOps.h"
 #include "runtime/Application.h"
+#include "runtime/MessageBoxStyle.h"
 #include "runtime/Responsive.h"
 #include "runtime/StandardMessageBox.h"
 #include "runtime/core/Failure.h"
@@ -40,7 +41,7 @@ void place(rt::Control& control, const Placement& p) {
 
 // The click handlers report a failure in the standard box and go on with the next statement.
 void reportInStandardBox(const std::string& description) {
-    rt::standardMessageBox(QString::fromStdString(description), 0);
+    rt::standardMessageBox(QString::fromStdString(description), rt::OkOnly);
 }
 
 std::filesystem::path nativePath(const QString& path) {
@@ -140,16 +141,19 @@ void frmUpdate::Form_Load() {
         // Started by hand, the user is told; started from a script with a command line, the
         // failure goes to the log the command line names.
         if (rt::app::command().isEmpty()) {
-            modMain::ShowMsgBox(this, description, 48, QStringLiteral("Form_Load"));
+            modMain::ShowMsgBox(this, description, rt::Exclamation, QStringLiteral("Form_Load"));
             rt::app::end(exitstatus::LoadFailed);
         }
         modMain::LogErrorLAN(QStringLiteral("Error:Load:") + description);
+        // "[END]" closes the log and ends the program here, with the load-failed status (or,
+        // when the log cannot be written, the log-failed one): nothing after this line runs.
         modMain::LogErrorLAN(QStringLiteral("[END]"));
     }
 }
 
 void frmUpdate::cmdexit_Click() {
-    if (modMain::ShowMsgBox(this, QStringLiteral("Do you really want to Exit?"), 292) == 6) {
+    if (modMain::ShowMsgBox(this, QStringLiteral("Do you really want to Exit?"),
+                            rt::YesNo | rt::Question | rt::DefaultButton2) == rt::ResultYes) {
         rt::app::end(exitstatus::Normal);
     }
 }
@@ -200,7 +204,7 @@ void frmUpdate::cmdUpdate_Click() {
     }
     running_ = true;
     const rt::InputBlock block(this);
-    const auto say = [](const QString& text) { rt::standardMessageBox(text, 64); };
+    const auto say = [](const QString& text) { rt::standardMessageBox(text, rt::Information); };
 
     std::int16_t chosen = 0;
     bool ended = false;
@@ -261,9 +265,9 @@ void frmUpdate::UpdateNorvikOnMachine() {
             }
             result += QLatin1Char('[') + product + outcome;
         }
-        modMain::ShowMsgBox(this, result, 64);
+        modMain::ShowMsgBox(this, result, rt::Information);
     } catch (const rt::Failure& failure) {
-        modMain::ShowMsgBox(this, QString::fromStdString(failure.description()), 48,
+        modMain::ShowMsgBox(this, QString::fromStdString(failure.description()), rt::Exclamation,
                             QStringLiteral("UpdateNorvikOnMachine"));
     }
     lblProg->setVisible(false);

@@ -40,6 +40,7 @@ TEST(InitScrReso, RatiosFollowTheReadingTheUsersDpiAndTheProfileRuleByRule) {
         {xga, "", "1abc", "640", "480", "", 0.8F, 0.8F},
         {xga, "", "40000", "640", "480", "", 1.28F, 1.28F},
         {xga, "", "1.5", "640", "480", "", 1, 1, 1},
+        {xga, "", "-1", "640", "480", "", 1, 1, 1},
         // A target below 1 or beyond 32 bits leaves the measured value.
         {xga, "", "1", "1280", "0", "0", 1.6F, 1.28F},
         {xga, "", "1", "99999999999", "768", "192", 0.64F, 0.64F},
@@ -142,7 +143,7 @@ TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
     Foreign* check = add("CheckBox", {240, 480, 1095, 285});
     Foreign* combo = add("ComboBox", {1000, 1000, 2000, 315});
     Foreign* line = add("Line", {});
-    Foreign* image = add("Image", {120, 120, 480, 480});
+    Foreign* image = add("Image", {0, 120, 480, 480});
     Foreign* timer = add("Timer", {-40, 10, 20, 20});
     Foreign* strayed = add("TextBox", {-500, 100, 200, 100});
     Foreign* tabs = add("SSTab", {100, 100, 4000, 3000});
@@ -163,16 +164,18 @@ TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
     EXPECT_EQ((std::vector{check->fontSize(), combo->fontSize(), stepsDown->fontSize(),
                            toArial->fontSize()}),
               (std::vector{10.388, 10.6, 10.0, 10.6}));
-    EXPECT_EQ(
-        (std::vector{combo->requests.size(), stepsDown->requests.size(), toArial->requests.size()}),
-        (std::vector<std::size_t>{1, 7, 109}));
+    EXPECT_EQ(combo->requests, std::vector{10.6});
+    EXPECT_EQ(stepsDown->requests, (std::vector{10.6, 10.5, 10.4, 10.3, 10.2, 10.1, 10.0}));
+    ASSERT_EQ(toArial->requests.size(), 109U);
+    EXPECT_EQ(std::vector(toArial->requests.end() - 3, toArial->requests.end()),
+              (std::vector{10.6, 10.0, 10.6}));
     EXPECT_EQ(toArial->face.toStdString(), "Arial");
     EXPECT_TRUE(line->requests.empty() && image->requests.empty()) << "they keep their font";
 
     EXPECT_EQ(twipsOf(*check), (Twips{300, 720, 1368.75F, 427.5F}));
     EXPECT_EQ(twipsOf(*combo), (Twips{1250, 1500, 2500, 315})) << "its height is kept";
     EXPECT_EQ((Twips{line->x1, line->x2, line->y1, line->y2}), (Twips{125, 2625, 450, 750}));
-    EXPECT_EQ(twipsOf(*image), (Twips{150, 180, 600, 720}));
+    EXPECT_EQ(twipsOf(*image), (Twips{0, 180, 600, 720})) << "at the edge, not out of view";
     EXPECT_EQ(twipsOf(*timer), (Twips{-40, 10, 20, 20}));
     EXPECT_EQ(twipsOf(*strayed), (Twips{150, 150, 250, 150})) << "placed at 120 first";
     EXPECT_EQ(twipsOf(*onHiddenTab), (Twips{1250, 600, 1250, 450})) << "75000 further";

@@ -74,7 +74,9 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
     } cases[] = {{64, "&Ok", "imgI", 0, 0, 1, std::nullopt},
                  {292, "&Yes|&No", "imgQ", 1, 0, 6, QString()},
                  {564, "&Yes|&No", "imgE", 0, 1, 7, QStringLiteral("Check")},
-                 {531, "&Yes|&No|&Cancel", "imgC", 2, 2, 2, std::nullopt}};
+                 {531, "&Yes|&No|&Cancel", "imgC", 2, 2, 2, std::nullopt},
+                 {18, "&Abort|&Retry|&Ignore", "imgC", 0, 2, 5, std::nullopt},
+                 {261, "&Retry|&Cancel", "", 1, 0, 4, std::nullopt}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.style);
         const QStringList captions = QString::fromLatin1(c.captions).split(QLatin1Char('|'));

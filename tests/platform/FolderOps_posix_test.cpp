@@ -35,6 +35,29 @@ TEST_F(FolderOpsTest, ReplaceThatCannotMoveTheTargetLeavesItAsItWas) {
     expectReplaceFails(source, quoted(desc::PermissionDenied, target));
 }
 
+// The previous folder is parked and the new copy cannot take its name: the previous one goes
+// back, whole, and what the failed replace left is cleared by the next.
+TEST_F(FolderOpsTest, ReplaceWhoseNewCopyCannotTakeTheNamePutsTheOldFolderBack) {
+    const fs::path staging = fs::path(target).concat(".tolvar-new");
+    const auto before = describeTree(target);
+    bool stuck = false;
+    seam::onReplaceStep([&](const char* step) {
+        if (std::string_view(step) == "install")
+            stuck = setImmutable(staging, true);
+    });
+    const std::string failure = failureOf([&] { replaceFolder(source, target); });
+    seam::clearInjectedFailures();
+    if (!stuck)
+        GTEST_SKIP() << "cannot set the immutable flag here";
+    EXPECT_EQ(failure, quoted(desc::PermissionDenied, staging));
+    EXPECT_EQ(describeTree(target), before);
+
+    setImmutable(staging, false);
+    replaceFolder(source, target);
+    EXPECT_EQ(describeTree(target), describeTree(source));
+    EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
+}
+
 // Removing the previous folder is housekeeping: the update stands, and the next one finishes it.
 TEST_F(FolderOpsTest, AParkedCopyThatCannotBeRemovedLeavesASuccessAndGoesNextTime) {
     if (!setImmutable(target / "old-only.txt", true))

@@ -10,7 +10,7 @@ TEST(ProcessMatch, FormsTheCandidateAndMatchesOnlyTheWholeWantedName) {
     const struct {
         std::string exeFile, candidate;
     } names[] = {
-        {"  node.exe ", "NODE.EXE"},
+        {"  norvikagent.exe ", "NORVIKAGENT.EXE"},
         {"C:\\Tools/sub\\x/node.exe", "NODE.EXE"},
         {std::string("node.exe\0C:\\junk", 16), "NODE.EXE"},
         // Spaces go before the directory part does.

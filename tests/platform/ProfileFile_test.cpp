@@ -58,7 +58,7 @@ TEST_F(ProfileFileTest, ReadsKeysAsGetPrivateProfileStringDoes) {
                     {"Breaks", "Stays", "d", "in Breaks"},
                     {"Odd]name", "Key", "d", "odd"},
                 });
-    expectReads("[S]\r\nK=ab\0cd\r\n"s, {{"S", "K", "d", "ab"}});
+    expectReads("[S]\r\nK=ab\0cd\r\nQ=\"\"\r\n"s, {{"S", "K", "d", "ab"}, {"S", "Q", "d", ""}});
     EXPECT_EQ(profileString("[S]\r\nK=\"T\xF8lvar\"\r\n", "s", "k", "", 4), "Tøl")
         << "the size counts characters, not bytes";
 }

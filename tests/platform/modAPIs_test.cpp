@@ -50,6 +50,14 @@ TEST_F(modAPIsTest, ReadRegistryValueGivesStringsAndNumbersOfTheTypeAsked) {
             << key << " : " << name << " as type " << type;
 }
 
+// The profile is read into a buffer of 255 characters, the last of them the closing NUL.
+TEST_F(modAPIsTest, ReadConfigValueGivesAtMost254Characters) {
+    writeFile(root / "TOLVARCONFIG.INI", "[ScrReso]\nX=" + repeated("1", 300) + "\n");
+    ScopedEnv drive("TOLVAR_ROOT", root.string());
+    EXPECT_EQ(ReadConfigValue("ScrReso", "X", "0"), repeated("1", 254));
+    EXPECT_EQ(ReadConfigValue("ScrReso", "Y", "0"), "0");
+}
+
 TEST(modAPIsTrimTest, TrimAtNullCountsCharactersInASixteenBitPosition) {
     const std::string nearLimit = repeated("é", 32766);
     EXPECT_EQ(TrimAtNull("C:\\Apps\0\0junk"s), "C:\\Apps");

@@ -22,6 +22,8 @@ TEST(Form, LoadsOnceUntilUnloaded) {
     form.load();
     form.showForm();
     EXPECT_EQ(form.loads, 1);
+    EXPECT_FLOAT_EQ(form.left() + form.width() / 2, screen::widthTwips() / 2) << "centred";
+    EXPECT_FLOAT_EQ(form.top() + form.height() / 2, screen::heightTwips() / 2);
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.isVisible() || form.isLoaded());
     form.showForm();
@@ -52,17 +54,20 @@ TEST(Form, ATabIndexShiftsTheOthersAndTabSkipsWhatCannotTakeTheFocus) {
     EXPECT_EQ(std::vector<int>({b[4]->tabIndex(), b[0]->tabIndex(), b[1]->tabIndex()}),
               std::vector<int>({1, 2, 3}));
 
+    // The first control in the order cannot take the focus, so the form starts on the next.
+    b[4]->setEnabled(false);
     form.showForm();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form)) << "Tab moves the focus in the active window";
     const auto tab = [] {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         return QApplication::focusWidget();
     };
-    EXPECT_EQ(QApplication::focusWidget(), b[4]->widget());
-    EXPECT_EQ(tab(), b[0]->widget());
+    EXPECT_EQ(QApplication::focusWidget(), b[0]->widget());
+    b[4]->setEnabled(true);
     EXPECT_EQ(tab(), b[1]->widget());
     b[2]->setEnabled(false);
     EXPECT_EQ(tab(), b[4]->widget()) << "disabled and invisible controls are skipped";
+    EXPECT_EQ(test::failureOf([&] { b[2]->setFocus(); }), desc::InvalidProcedureCall);
 }
 
 } // namespace

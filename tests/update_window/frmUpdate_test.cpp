@@ -7,6 +7,7 @@
 #include "support/SandboxFiles.h"
 #include "update_window/frmUpdate.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -88,7 +90,7 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemBeforeAnythingIsTouched) {
     const QString missing = sandbox.filePath(u"no such dir"_s);
     click(u"cmdUpdate"_s);
     window.chkPrd[0].setValue(1);
-    choose(1, vantro);
+    choose(1, missing);
     click(u"cmdUpdate"_s);
     choose(0, lumeo);
     choose(1, missing);
@@ -103,17 +105,21 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemBeforeAnythingIsTouched) {
 // The run ends the products' helpers, replaces each ticked row's folder and drops every input
 // that arrives meanwhile.
 TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
-    QProcess helper;
-    helper.start(u"bash"_s, {u"-c"_s, u"exec -a norvikAgent.exe sleep 60"_s});
-    // Until exec has run, the helper still carries the shell's name.
-    const QString cmdline = u"/proc/%1/cmdline"_s.arg(helper.processId());
-    for (int i = 0; i < 500 && !readFile(cmdline).startsWith("norvikAgent.exe"); ++i) {
-        QTest::qWait(2);
+    const QString names[] = {u"norvikAgent.exe"_s, u"norvikAgentW.exe"_s, u"Node.exe"_s};
+    QProcess helpers[3];
+    for (int h = 0; h < 3; ++h) {
+        helpers[h].start(u"bash"_s, {u"-c"_s, u"exec -a %1 sleep 60"_s.arg(names[h])});
+        // Until exec has run, the helper still carries the shell's name.
+        const QString cmdline = u"/proc/%1/cmdline"_s.arg(helpers[h].processId());
+        for (int i = 0; i < 500 && !readFile(cmdline).startsWith(names[h].toLatin1()); ++i) {
+            QTest::qWait(2);
+        }
     }
     choose(0, lumeo);
     choose(1, vantro);
-    // Fires at the run's first yield.
+    // Fires at the run's first yield: the first helper has been ended, and no progress shows yet.
     QTimer::singleShot(0, &window, [this] {
+        EXPECT_FALSE(window.lblProg->isVisible());
         QTest::mouseClick(widget(u"chkPrd_0"_s), Qt::LeftButton);
         QTest::keyClicks(widget(u"txtDataDir_0"_s), u"xyz"_s);
     });
@@ -124,8 +130,10 @@ TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
     EXPECT_EQ(agentOf(vantro), "new agent");
     QTest::keyClicks(widget(u"txtDataDir_0"_s), u"x"_s);
     EXPECT_EQ(window.txtDataDir[0].text(), lumeo + u"x"_s) << "the window takes input again";
-    helper.waitForFinished(5000);
-    EXPECT_EQ(helper.exitStatus(), QProcess::CrashExit) << "the helper was ended";
+    for (QProcess& helper : helpers) {
+        helper.waitForFinished(5000);
+        EXPECT_EQ(helper.exitStatus(), QProcess::CrashExit) << "every helper was ended";
+    }
 }
 
 TEST_F(UpdateWindow, AFailingRunIsReportedUnderItsNameAndStopsWithEveryRowAsItWas) {
@@ -178,18 +186,37 @@ TEST_F(UpdateWindow, BrowsingReplacesTheDirectoryUnlessCancelled) {
     }
 }
 
+// The keyboard walks the design's order both ways, from the first text box, skipping what is
+// disabled: the browse button of the unticked row.
+TEST_F(UpdateWindow, TabAndShiftTabWalkTheDesignOrder) {
+    window.cmdDataDir[0].setEnabled(true);
+    QStringList order{u"txtDataDir_0"_s, u"cmdUpdate"_s, u"cmdexit"_s,      u"cmdDataDir_0"_s,
+                      u"chkPrd_0"_s,     u"chkPrd_1"_s,  u"txtDataDir_1"_s, u"txtDataDir_0"_s};
+    for (const Qt::KeyboardModifier direction : {Qt::NoModifier, Qt::ShiftModifier}) {
+        QStringList seen{QApplication::focusWidget()->objectName()};
+        while (seen.size() < order.size()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, direction);
+            seen << QApplication::focusWidget()->objectName();
+        }
+        EXPECT_EQ(seen, order);
+        std::reverse(order.begin(), order.end());
+    }
+}
+
+// Ending is at once and with status 0, which a test program would take for its own success, so
+// each answer is given in a child; the child never returns to remove the sandbox it built.
 TEST_F(UpdateWindow, ExitAsksAndOnlyYesEndsTheProgram) {
-    click(u"cmdexit"_s, 1);
-    EXPECT_EQ(boxes, QStringList{u"own TolvarNorvikUpdater: Do you really want to Exit?"_s});
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EXIT(
-        {
-            // The child built a sandbox of its own and never returns to remove it.
-            sandbox.remove();
-            click(u"cmdexit"_s, 0);
-            std::_Exit(7);
-        },
-        ::testing::ExitedWithCode(0), "");
+    for (const auto& [answer, status] : {std::pair(1, 3), std::pair(0, 0)}) {
+        EXPECT_EXIT(
+            {
+                sandbox.remove();
+                click(u"cmdexit"_s, answer);
+                std::fprintf(stderr, "[%s]", qPrintable(boxes.join(u'|')));
+                std::_Exit(window.isVisible() ? 3 : 4);
+            },
+            ::testing::ExitedWithCode(status),
+            answer == 1 ? "\\[own TolvarNorvikUpdater: Do you really want to Exit\\?\\]" : "");
+    }
 }
 
 // Started by hand, the user is told why the window could not load (started with a command line,

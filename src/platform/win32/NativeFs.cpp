@@ -1,6 +1,7 @@
 #include "platform/NativeFs.h"
 
 #include "platform/FsFailure.h"
+#include "platform/win32/Handle.h"
 #include "runtime/core/Failure.h"
 
 #include <windows.h>
@@ -25,24 +26,7 @@ std::intptr_t valueOf(HANDLE handle) {
     return reinterpret_cast<std::intptr_t>(handle);
 }
 
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (valid()) {
-            CloseHandle(handle_);
-        }
-    }
-
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
-
-private:
-    HANDLE handle_;
-};
+using win32::Handle;
 
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Every open names the entry itself: a link or junction is opened as what it is, never followed.

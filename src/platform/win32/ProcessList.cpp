@@ -1,6 +1,7 @@
 #include "platform/ProcessList.h"
 
 #include "platform/win32/AnsiText.h"
+#include "platform/win32/Handle.h"
 
 #include <windows.h>
 
@@ -20,22 +21,7 @@ static_assert(SnapshotFlags == 15);
 // 64-bit process passes 304, which is what the platform checks the size field against.
 static_assert(sizeof(PROCESSENTRY32) == (sizeof(void*) == 4 ? 296 : 304));
 
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (valid())
-            CloseHandle(handle_);
-    }
-
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
+using win32::Handle;
 
 // The name in the program's text, cut to the record's field without splitting a character.
 void storeName(const PROCESSENTRY32& record, ProcessEntry& entry) {
