@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     g++-mingw-w64-x86-64-posix googletest wine64
     xvfb xauth
+    ansible-core util-linux
     fonts-dejavu-core fonts-urw-base35
     clang-14 libclang-rt-14-dev
 )

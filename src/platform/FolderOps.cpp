@@ -205,7 +205,8 @@ void copyFolder(const fs::path& source, const fs::path& destinationPath) {
     walks::copyContents(Folder::open(source), holder.openChild(destination.filename()));
 }
 
-void replaceFolder(const fs::path& source, const fs::path& targetPath) {
+void replaceFolder(const fs::path& source, const fs::path& targetPath,
+                   std::atomic<std::uint64_t>* filesCopied) {
     const fs::path target = withoutTrailingSeparator(targetPath);
     const Siblings names(target);
     if (!folderExists(source)) {
@@ -232,7 +233,7 @@ void replaceFolder(const fs::path& source, const fs::path& targetPath) {
         made.staging = holder.identityOf(names.staging);
         lock->setRecord(made.record());
         step("copy");
-        walks::copyContents(Folder::open(source), holder.openChild(names.staging));
+        walks::copyContents(Folder::open(source), holder.openChild(names.staging), filesCopied);
         // Renamed in before its contents are on the device, the new copy could be found empty
         // after a power cut, with the previous one already gone.
         step("flush");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -36,8 +38,10 @@ void copyFolder(const std::filesystem::path& source, const std::filesystem::path
 // missing, otherwise the leftovers are removed; a name taken by anything else fails the call,
 // naming it, and is never touched. target may be absent, a folder or a link to one (the link
 // itself is replaced). When only the removal of the parked copy fails, the call still succeeds:
-// it says why on standard error and the next replace of target removes it.
-void replaceFolder(const std::filesystem::path& source, const std::filesystem::path& target);
+// it says why on standard error and the next replace of target removes it. `filesCopied`, when
+// given, counts the files of the new copy as each is complete.
+void replaceFolder(const std::filesystem::path& source, const std::filesystem::path& target,
+                   std::atomic<std::uint64_t>* filesCopied = nullptr);
 
 // Test seam: faults and moments a test cannot reach for real (a disk filling up part-way, the
 // instant between two steps).

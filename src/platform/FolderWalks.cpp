@@ -59,7 +59,8 @@ private:
 // file system's own cost per new file being most of a copy, two threads nearly halve it.
 class CopyWalk {
 public:
-    CopyWalk() : injected_(seam::copyFault()), workers_(2) {}
+    explicit CopyWalk(std::atomic<std::uint64_t>* filesCopied)
+        : injected_(seam::copyFault()), filesCopied_(filesCopied), workers_(2) {}
 
     void copy(Folder from, Folder to) {
         walk(std::make_shared<Pair>(std::move(from), std::move(to), nullptr));
@@ -105,6 +106,9 @@ private:
             workers_.post([this, pair, name = entry.name] {
                 countFile();
                 pair->to->copyFileFrom(*pair->from, name);
+                if (filesCopied_) {
+                    filesCopied_->fetch_add(1, std::memory_order_relaxed);
+                }
                 pair->done();
             });
             break;
@@ -127,6 +131,7 @@ private:
 
     std::optional<seam::CopyFault> injected_;
     std::atomic<int> copiedFiles_{0};
+    std::atomic<std::uint64_t>* filesCopied_;
     Workers workers_;
 };
 
@@ -198,8 +203,8 @@ private:
 
 } // namespace
 
-void copyContents(Folder from, Folder to) {
-    CopyWalk().copy(std::move(from), std::move(to));
+void copyContents(Folder from, Folder to, std::atomic<std::uint64_t>* filesCopied) {
+    CopyWalk(filesCopied).copy(std::move(from), std::move(to));
 }
 
 void remove(const Folder& folder, const fs::path& name) {

@@ -2,6 +2,8 @@
 
 #include "platform/NativeFs.h"
 
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 
 // The two walks every folder operation is made of. Both go from folder to folder through open
@@ -11,8 +13,10 @@ namespace tolvar::platform::walks {
 
 // Fills the empty folder `to` with a copy of everything in `from`: files, folders and symbolic
 // links (copied as links), with permission bits and times kept; special files such as FIFOs are
-// refused, naming them. A failure part-way leaves what was copied so far.
-void copyContents(native::Folder from, native::Folder to);
+// refused, naming them. A failure part-way leaves what was copied so far. `filesCopied`, when
+// given, counts each file once its copy is complete, for whoever shows the progress.
+void copyContents(native::Folder from, native::Folder to,
+                  std::atomic<std::uint64_t>* filesCopied = nullptr);
 
 // Removes the entry `name` of `folder` with everything in it, read-only entries included; links
 // are removed as links and never followed.

@@ -6,10 +6,6 @@
 #include "message_box/ShowMsgBox.h"
 #include "platform/BrowseFolder.h"
 #include "platform/FolderOps.h"
-#include "platform/ProcessList.h"
-#include "platform/ProcessMatch.h"
-#include "platform/Registry.h"
-#include "platform/modAPIs.h"
 #include "runtime/Application.h"
 #include "runtime/MessageBoxStyle.h"
 #include "runtime/Responsive.h"
@@ -17,14 +13,12 @@
 #include "runtime/core/Failure.h"
 #include "runtime/core/Numbers.h"
 #include "runtime/core/Resume.h"
+#include "update_engine/UpdateEngine.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <chrono>
 #include <filesystem>
-#include <optional>
-#include <thread>
 
 namespace tolvar {
 
@@ -165,7 +159,6 @@ void frmUpdate::cmdexit_Click() {
 }
 
 void frmUpdate::chkPrd_Click(std::int16_t Index) {
-    const QChar separator = QDir::separator();
     // Looked up afresh in every statement, as each statement names the box anew.
     const auto directory = [&]() -> rt::TextBox& { return txtDataDir[Index]; };
     rt::step([&] { directory().setText(QString()); }, reportInStandardBox);
@@ -185,24 +178,10 @@ void frmUpdate::chkPrd_Click(std::int16_t Index) {
         reportInStandardBox);
     rt::step(
         [&] {
-            directory().setText(QString::fromStdString(modAPIs::ReadRegistryValue(
-                modAPIs::HKEY_LOCAL_MACHINE, "Software\\TolvarInfo\\" + ProductKey.toStdString(),
-                "InstallPath", platform::regtype::String, "")));
+            directory().setText(
+                QString::fromStdString(engine::installDirectory(ProductKey.toStdString())));
         },
         reportInStandardBox);
-    // Up to two trailing separators go, so a directory never forms a doubled one.
-    for (int pass = 0; pass < 2; ++pass) {
-        if (rt::passes([&] { return directory().text().endsWith(separator); },
-                       reportInStandardBox)) {
-            rt::step([&] { directory().setText(directory().text().chopped(1)); },
-                     reportInStandardBox);
-        }
-    }
-    // A network share (\\server\share) is never taken as an installation directory.
-    if (rt::passes([&] { return directory().text().startsWith(QString(2, separator)); },
-                   reportInStandardBox)) {
-        rt::step([&] { directory().setText(QString()); }, reportInStandardBox);
-    }
 }
 
 void frmUpdate::cmdDataDir_Click(std::int16_t Index) {
@@ -260,11 +239,9 @@ void frmUpdate::cmdUpdate_Click() {
 
 void frmUpdate::UpdateNorvikOnMachine() {
     try {
-        const QString source =
-            rt::app::executableDirectory() + QDir::separator() + QStringLiteral("Norvik");
-        KillProcessByName(QStringLiteral("norvikAgent.exe"));
-        KillProcessByName(QStringLiteral("norvikAgentW.exe"));
-        KillProcessByName(QStringLiteral("Node.exe"));
+        const std::filesystem::path source =
+            engine::sourceFolder(nativePath(rt::app::executableDirectory()));
+        engine::endHelpers(rt::app::doEvents);
         lblProg->setCaption(QStringLiteral("Please Wait ..."));
         lblProg->setVisible(true);
         rt::app::doEvents();
@@ -277,15 +254,12 @@ void frmUpdate::UpdateNorvikOnMachine() {
             const QString product = chkPrd[i].caption();
             lblProg->setCaption(QStringLiteral("Updating ") + product + QStringLiteral(" ..."));
             rt::app::doEvents();
-            const QString target =
-                txtDataDir[i].text() + QDir::separator() + QStringLiteral("Norvik");
-            rt::runResponsively(
-                [&] { platform::replaceFolder(nativePath(source), nativePath(target)); });
-            // A replace that raised nothing has put the new folder in place, so the error line
-            // is only ever seen when something else removed the target in the instant since.
-            const QString outcome = platform::folderExists(nativePath(target))
-                                        ? QStringLiteral("] Update Successfully.")
-                                        : QStringLiteral("] Error Updating Norvik Utility.");
+            const std::filesystem::path target =
+                engine::targetFolder(nativePath(txtDataDir[i].text()));
+            bool updated = false;
+            rt::runResponsively([&] { updated = engine::replaceNorvik(source, target); });
+            const QString outcome = updated ? QStringLiteral("] Update Successfully.")
+                                            : QStringLiteral("] Error Updating Norvik Utility.");
             if (!result.isEmpty()) {
                 result += QStringLiteral("\r\n");
             }
@@ -298,18 +272,6 @@ void frmUpdate::UpdateNorvikOnMachine() {
     }
     lblProg->setVisible(false);
     cmdUpdate->setFocus();
-}
-
-void frmUpdate::KillProcessByName(QString name) {
-    platform::ProcessSnapshot snapshot;
-    if (const std::optional<std::uint32_t> id =
-            platform::findFirstProcess(snapshot, name.toLocal8Bit().toStdString())) {
-        modAPIs::KillProcessById(*id);
-        rt::app::doEvents();
-        // Gives the ended process time to let go of the product's files.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        rt::app::doEvents();
-    }
 }
 
 } // namespace tolvar

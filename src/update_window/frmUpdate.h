@@ -34,7 +34,6 @@ public:
     void chkPrd_Click(std::int16_t Index);
     void cmdDataDir_Click(std::int16_t Index);
     void UpdateNorvikOnMachine();
-    void KillProcessByName(QString name);
 
 protected:
     void Form_Load() override;

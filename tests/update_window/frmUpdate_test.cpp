@@ -4,6 +4,7 @@
 #include "runtime/Application.h"
 #include "runtime/StandardMessageBox.h"
 #include "support/ModalAnswer.h"
+#include "support/SandboxFiles.h"
 #include "update_window/frmUpdate.h"
 
 #include <QApplication>
@@ -24,23 +25,10 @@
 using namespace tolvar;
 using namespace Qt::Literals::StringLiterals;
 
-// Failure messages show texts as text.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using tolvar::testsupport::readFile;
+using tolvar::testsupport::writeFile;
 
 // A product's own file, which tells whose folder it is in.
 QByteArray agentOf(const QString& product) {

@@ -1,0 +1,85 @@
+#include "platform/FolderOps.h"
+#include "platform/TreeFixture.h"
+#include "update_engine/TreeCompare.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+using tolvar::engine::measureTree;
+using tolvar::engine::sameTree;
+
+namespace {
+
+class TreeCompare : public TreeFixture {
+protected:
+    void SetUp() override {
+        TreeFixture::SetUp();
+        source = root / "source";
+        copy = root / "copy";
+        writeFile(source / "agent.cfg", "new agent");
+        writeFile(source / "lib" / "runtime.dll", "runtime");
+        fs::create_directories(source / "logs");
+    }
+
+    fs::path source, copy;
+};
+
+// A copy this program made is the same; every change a product's folder can show is not, and a
+// file whose time alone differs is read and found the same.
+TEST_F(TreeCompare, ACopyIsTheSameUntilAnythingButATimeChanges) {
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"a time only", [&] { setTimes(copy / "agent.cfg", 1'000'000'000); }},
+        // At another time, so it is not settled by a timestamp as coarse as the file system's.
+        {"contents of the same size",
+         [&] {
+             writeFile(copy / "agent.cfg", "NEW AGENT");
+             setTimes(copy / "agent.cfg", 1'000'000'000);
+         }},
+        {"a size", [&] { writeFile(copy / "agent.cfg", "newer agent"); }},
+        {"a new empty folder", [&] { fs::create_directories(copy / "cache"); }},
+        {"a folder gone", [&] { fs::remove(copy / "logs"); }},
+        {"a file for a folder",
+         [&] {
+             fs::remove(copy / "logs");
+             writeFile(copy / "logs", "");
+         }},
+        {"read-only",
+         [&] {
+             fs::permissions(copy / "agent.cfg", fs::perms::owner_write, fs::perm_options::remove);
+         }},
+        {"the copy gone", [&] { tolvar::platform::deleteFolder(copy); }},
+    };
+    for (const auto& [change, make] : changes) {
+        // The platform's removal, which takes read-only files as well.
+        if (present(copy)) {
+            tolvar::platform::deleteFolder(copy);
+        }
+        tolvar::platform::copyFolder(source, copy);
+        ASSERT_TRUE(sameTree(source, copy)) << change;
+        make();
+        EXPECT_EQ(sameTree(source, copy), std::string(change) == "a time only") << change;
+    }
+}
+
+TEST_F(TreeCompare, LinksCompareByTheirTargets) {
+    if (!makeLink(source / "current", "lib")) {
+        GTEST_SKIP() << "no symbolic links here";
+    }
+    tolvar::platform::copyFolder(source, copy);
+    EXPECT_TRUE(sameTree(source, copy));
+    fs::remove(copy / "current");
+    ASSERT_TRUE(makeLink(copy / "current", "logs"));
+    EXPECT_FALSE(sameTree(source, copy));
+}
+
+TEST_F(TreeCompare, TheSizeCountsRegularFilesOnly) {
+    const tolvar::engine::TreeSize size = measureTree(source);
+    EXPECT_EQ(size.files, 2u);
+    EXPECT_EQ(size.bytes, 16u);
+    EXPECT_EQ(measureTree(root / "missing").files, 0u);
+}
+
+} // namespace
