@@ -63,19 +63,19 @@ void Control::setSizeFromContent(float width, float height) {
 }
 
 void Control::setLeft(float twips) {
-    setPlace({twips, place_.top, place_.width, place_.height});
+    setPlace(moved(place_, twips, {}, {}, {}));
 }
 
 void Control::setTop(float twips) {
-    setPlace({place_.left, twips, place_.width, place_.height});
+    setPlace(moved(place_, place_.left, twips, {}, {}));
 }
 
 void Control::setWidth(float twips) {
-    setPlace({place_.left, place_.top, checkedExtent(twips), place_.height});
+    setPlace(moved(place_, place_.left, {}, twips, {}));
 }
 
 void Control::setHeight(float twips) {
-    setPlace({place_.left, place_.top, place_.width, checkedExtent(twips)});
+    setPlace(moved(place_, place_.left, {}, {}, twips));
 }
 
 void Control::move(float left, std::optional<float> top, std::optional<float> width,

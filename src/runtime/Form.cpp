@@ -194,19 +194,19 @@ float Form::height() const {
 }
 
 void Form::setLeft(float twips) {
-    setPlace({twips, place_.top, place_.width, place_.height});
+    setPlace(moved(place_, twips, {}, {}, {}));
 }
 
 void Form::setTop(float twips) {
-    setPlace({place_.left, twips, place_.width, place_.height});
+    setPlace(moved(place_, place_.left, twips, {}, {}));
 }
 
 void Form::setWidth(float twips) {
-    setPlace({place_.left, place_.top, checkedExtent(twips), place_.height});
+    setPlace(moved(place_, place_.left, {}, twips, {}));
 }
 
 void Form::setHeight(float twips) {
-    setPlace({place_.left, place_.top, place_.width, checkedExtent(twips)});
+    setPlace(moved(place_, place_.left, {}, {}, twips));
 }
 
 void Form::move(float left, std::optional<float> top, std::optional<float> width,
