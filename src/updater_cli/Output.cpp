@@ -9,12 +9,17 @@ namespace tolvar::cli {
 
 namespace {
 
+// Thousands separated by commas: 20,000 files.
 std::string grouped(std::uint64_t number) {
-    std::string digits = std::to_string(number);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), ",");
+    const std::string digits = std::to_string(number);
+    std::string text;
+    for (std::size_t at = 0; at < digits.size(); ++at) {
+        if (at > 0 && (digits.size() - at) % 3 == 0) {
+            text += ',';
+        }
+        text += digits[at];
     }
-    return digits;
+    return text;
 }
 
 std::string fixed(double value, int decimals) {
