@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev libgl-dev libqt6svg6
     libgtest-dev libgmock-dev
     g++-mingw-w64-x86-64-posix googletest wine64
+    dpkg-dev librsvg2-bin
     xvfb xauth
     fonts-dejavu-core fonts-urw-base35
 )
