@@ -117,6 +117,8 @@ private:
     float height_ = 0;
     bool loaded_ = false;
     bool placed_ = false;
+    // The native window whose system menu has lost its close command.
+    WId menuStrippedWindow_ = 0;
     bool keyPreview_ = false;
 };
 
