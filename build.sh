@@ -3,6 +3,8 @@
 #   ./build.sh run    install what is missing, build, start the program on a demo sandbox
 #   ./build.sh test   install what is missing, build, run every test; then cross-build the
 #                     platform layer for Windows and run its tests under Wine
+#   ./build.sh windows  build the program for 64-bit Windows (and first, once, the static Qt it
+#                     needs): build/windows/bin/TolvarNorvikUpdater.exe and its .sha256 beside it
 #   ./build.sh bench  install what is missing, build a release configuration, run the benchmark
 #                     (docs/performance.md); arguments after "bench" go to the benchmark
 set -euo pipefail
@@ -37,13 +39,22 @@ test)
     ctest --preset "$preset"
     scripts/test-windows.sh
     ;;
+windows)
+    scripts/install-deps.sh
+    TOLVAR_QT_WINDOWS=$(scripts/build-qt-windows.sh)
+    export TOLVAR_QT_WINDOWS
+    cmake --preset windows
+    cmake --build --preset windows --target TolvarNorvikUpdater
+    (cd build/windows/bin && sha256sum TolvarNorvikUpdater.exe >TolvarNorvikUpdater.exe.sha256)
+    echo "Windows program: $PWD/build/windows/bin/TolvarNorvikUpdater.exe (SHA-256 beside it)"
+    ;;
 bench)
     preset=bench
     build --target tolvar_bench
     exec build/$preset/bin/tolvar_bench "${@:2}"
     ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|windows|bench" >&2
     exit 2
     ;;
 esac

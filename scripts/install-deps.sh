@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     g++-mingw-w64-x86-64-posix googletest wine64
     dpkg-dev librsvg2-bin
-    xvfb xauth
+    xvfb xauth xdotool
     fonts-dejavu-core fonts-urw-base35
 )
 

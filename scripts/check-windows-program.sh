@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Checks the Windows program itself under Wine: that it starts and paints, that it lays itself out
+# for the screen, and one real update run driven through its window with keys. Expects what
+# scripts/test-windows.sh sets up: WINEPREFIX (thrown away afterwards), DISPLAY (an Xvfb screen of
+# 1024 x 768) and a running Wine server. Takes the folder holding TolvarNorvikUpdater.exe and
+# tolvar_idle.exe.
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+wine=/usr/lib/wine/wine64
+drive_c=$WINEPREFIX/drive_c
+title="Tolvar Norvik Utility Updater"
+
+fail() {
+    echo "check-windows-program: $*" >&2
+    exit 1
+}
+
+# A Qt fatal error under Wine is a message box that waits for ever: every run has a time limit.
+echo "The program starts and paints its window"
+TOLVAR_EXIT_AFTER_FIRST_PAINT=1 timeout 60 "$wine" "$bin/TolvarNorvikUpdater.exe" </dev/null ||
+    fail "no first paint (status $?)"
+
+echo "It imports only system libraries"
+imports=$(x86_64-w64-mingw32-objdump -p "$bin/TolvarNorvikUpdater.exe" | sed -n 's/^\s*DLL Name: //p')
+for dll in $imports; do
+    [ -f "$drive_c/windows/system32/${dll,,}" ] || fail "imports $dll, which Windows does not have"
+done
+
+# One update as a user makes it: Lumeo's directory comes from the registry, its Norvik folder is
+# replaced by the one beside the program, and the product's agent, running, is ended first.
+echo "An update run through the window replaces Lumeo's Norvik folder and ends norvikAgent.exe"
+mkdir -p "$drive_c/updater/Norvik" "$drive_c/products/Lumeo/Norvik" "$drive_c/agent"
+cp "$bin/TolvarNorvikUpdater.exe" "$drive_c/updater/"
+echo "new agent" >"$drive_c/updater/Norvik/agent.cfg"
+echo "old agent" >"$drive_c/products/Lumeo/Norvik/agent.cfg"
+echo "left over" >"$drive_c/products/Lumeo/Norvik/obsolete.dll"
+cp "$bin/tolvar_idle.exe" "$drive_c/agent/norvikAgent.exe"
+timeout 60 "$wine" reg add 'HKLM\Software\TolvarInfo\Lumeo' /v InstallPath /t REG_SZ \
+    /d 'C:\products\Lumeo' /f </dev/null >/dev/null 2>&1 || fail "reg add failed"
+
+timeout 300 "$wine" 'C:\agent\norvikAgent.exe' </dev/null >/dev/null 2>&1 &
+agent=$!
+(cd "$drive_c/updater" && exec timeout 300 "$wine" 'C:\updater\TolvarNorvikUpdater.exe' \
+    </dev/null >/dev/null 2>&1) &
+program=$!
+
+window=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
+[ -n "$window" ] || fail "the update window did not appear"
+echo "  the window on the 1024 x 768 screen: $(xdotool getwindowgeometry "$window" | tail -n 1)"
+# The first row (Lumeo) has the focus: tick it, which fills its directory from the registry, and
+# press "&Update >>"; the summary box is answered with Enter, the exit question with "&Yes".
+xdotool windowfocus --sync "$window" key --delay 200 space alt+u
+summary=$(timeout 60 xdotool search --sync --onlyvisible --name '^TolvarNorvikUpdater$' | head -n 1)
+[ -n "$summary" ] || fail "no summary box after the update"
+xdotool windowfocus --sync "$summary" key Return
+
+# The agent's Wine process ends soon after the Windows process it runs was terminated.
+for _ in $(seq 50); do
+    kill -0 "$agent" 2>/dev/null || break
+    sleep 0.2
+done
+! kill -0 "$agent" 2>/dev/null || fail "norvikAgent.exe was not ended"
+[ "$(cat "$drive_c/products/Lumeo/Norvik/agent.cfg")" = "new agent" ] ||
+    fail "Lumeo's Norvik folder was not replaced"
+[ ! -e "$drive_c/products/Lumeo/Norvik/obsolete.dll" ] || fail "the old Norvik folder is still there"
+xdotool windowfocus --sync "$window" key alt+x
+question=$(timeout 60 xdotool search --sync --onlyvisible --name '^TolvarNorvikUpdater$' | head -n 1)
+xdotool windowfocus --sync "$question" key alt+y
+wait "$program" || fail "the program did not end with status 0 on Exit"
+echo "Windows program checks passed"
