@@ -47,9 +47,10 @@ program=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
 [ -n "$window" ] || fail "the update window did not appear"
 echo "  the window on the 1024 x 768 screen: $(xdotool getwindowgeometry "$window" | tail -n 1)"
-# The first row (Lumeo) has the focus: tick it, which fills its directory from the registry, and
-# press "&Update >>"; the summary box is answered with Enter, the exit question with "&Yes".
-xdotool windowfocus --sync "$window" key --delay 200 space alt+u
+# The first directory box has the focus; three tabs on (past "&Update >>", "E&xit" and the
+# disabled browse button) is Lumeo's box: tick it, which fills its directory from the registry,
+# and press "&Update >>". The summary box is answered with Enter, the exit question with "&Yes".
+xdotool windowfocus --sync "$window" key --delay 200 Tab Tab Tab space alt+u
 summary=$(timeout 60 xdotool search --sync --onlyvisible --name '^TolvarNorvikUpdater$' | head -n 1)
 [ -n "$summary" ] || fail "no summary box after the update"
 xdotool windowfocus --sync "$summary" key Return

@@ -22,7 +22,7 @@ public:
               HWND dialog = nullptr;
               for (int i = 0; i < 1000 && dialog == nullptr; ++i) {
                   Sleep(20);
-                  dialog = FindWindowA(MAKEINTATOM(32770), nullptr);
+                  dialog = FindWindowA("#32770", nullptr);
               }
               if (dialog != nullptr) {
                   titled_ =
