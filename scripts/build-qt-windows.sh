@@ -64,42 +64,66 @@ fi
 started=$SECONDS
 say() { printf '[qt-windows %3dm%02ds] %s\n' $(((SECONDS - started) / 60)) $(((SECONDS - started) % 60)) "$*" >&2; }
 
+# One build of a recipe at a time; whoever waited finds the other's result.
+mkdir -p "$cache"
+exec 9>"$cache/qt-windows-$recipe_hash.lock"
+if ! flock -n 9; then
+    say "Another build of this Qt is running; waiting for it"
+    flock 9
+fi
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
+
 say "Building static Qt $qt_version for x86_64-w64-mingw32 into $prefix"
 "$root"/scripts/install-deps.sh
-rm -rf "$work" "$prefix"
-mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial"
 
-# An apt set-up of the script's own, so the machine's sources and lists stay as they are.
-echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
-    >"$work/apt/sources.list"
-apt=(apt-get -q -o "Dir::Etc::sourcelist=$work/apt/sources.list" -o Dir::Etc::sourceparts=-
-    -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
-    -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache= -o APT::Sandbox::User=root)
-say "Fetching the qt6-base $source_version source package"
-"${apt[@]}" update >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; exit 1; }
-(cd "$work" && "${apt[@]}" source --download-only "qt6-base=$source_version" >>"$work/apt.log" 2>&1) ||
-    { cat "$work/apt.log" >&2; exit 1; }
-(cd "$work" && dpkg-source --skip-patches -x qt6-base_*.dsc src >>"$work/apt.log" 2>&1) ||
-    { cat "$work/apt.log" >&2; exit 1; }
+# Fetches and patches the sources and configures the build in $work.
+fetch_and_configure() {
+    rm -rf "$work" "$prefix"
+    mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial"
 
-src=$work/src
-say "Applying Debian's patches"
-grep -v '^\s*\(#\|$\)' "$src/debian/patches/series" | while read -r patch _; do
-    patch -d "$src" -p1 -s -N <"$src/debian/patches/$patch"
-done
-say "Applying the project's patches"
-for patch in "${patches[@]}"; do
-    say "  $(basename "$patch"): $(sed -n 's/^Why: //p' "$patch")"
-    patch -d "$src" -p1 -s -N <"$patch"
-done
+    # An apt set-up of the script's own, so the machine's sources and lists stay as they are.
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
+        >"$work/apt/sources.list"
+    apt=(apt-get -q -o "Dir::Etc::sourcelist=$work/apt/sources.list" -o Dir::Etc::sourceparts=-
+        -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
+        -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache= -o APT::Sandbox::User=root)
+    say "Fetching the qt6-base $source_version source package"
+    "${apt[@]}" update >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; exit 1; }
+    (cd "$work" && "${apt[@]}" source --download-only "qt6-base=$source_version" >>"$work/apt.log" 2>&1) ||
+        { cat "$work/apt.log" >&2; exit 1; }
+    (cd "$work" && dpkg-source --skip-patches -x qt6-base_*.dsc src >>"$work/apt.log" 2>&1) ||
+        { cat "$work/apt.log" >&2; exit 1; }
 
-echo "$toolchain" >"$work/toolchain.cmake"
-say "Configuring"
-mkdir -p "$work/build"
-(cd "$work/build" && "$src/configure" -prefix "$prefix" "${configure_options[@]}" -- \
-    -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" \
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    >"$work/configure.log" 2>&1) || { tail -n 60 "$work/configure.log" >&2; say "Configure failed; see $work/configure.log"; exit 1; }
+    src=$work/src
+    say "Applying Debian's patches"
+    grep -v '^\s*\(#\|$\)' "$src/debian/patches/series" | while read -r patch _; do
+        patch -d "$src" -p1 -s -N <"$src/debian/patches/$patch"
+    done
+    say "Applying the project's patches"
+    for patch in "${patches[@]}"; do
+        say "  $(basename "$patch"): $(sed -n 's/^Why: //p' "$patch")"
+        patch -d "$src" -p1 -s -N <"$patch"
+    done
+
+    echo "$toolchain" >"$work/toolchain.cmake"
+    say "Configuring"
+    mkdir -p "$work/build"
+    (cd "$work/build" && "$src/configure" -prefix "$prefix" "${configure_options[@]}" -- \
+        -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" \
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        >"$work/configure.log" 2>&1) || { tail -n 60 "$work/configure.log" >&2; say "Configure failed; see $work/configure.log"; exit 1; }
+    touch "$work/build/.configured"
+}
+
+# A build that was cut short (by a time limit, a reboot) goes on where it stopped.
+if [ -f "$work/build/.configured" ]; then
+    say "Resuming the build in $work"
+else
+    fetch_and_configure
+fi
 
 jobs=${TOLVAR_QT_JOBS:-$(nproc)}
 say "Building with $jobs jobs (full log: $work/build.log)"
