@@ -20,6 +20,16 @@ echo "The program starts and paints its window"
 TOLVAR_EXIT_AFTER_FIRST_PAINT=1 timeout 60 "$wine" "$bin/TolvarNorvikUpdater.exe" </dev/null ||
     fail "no first paint (status $?)"
 
+echo "Started with a command line, it logs a load failure at the drive's root and ends with 1"
+mkdir -p "$drive_c/UpdLogs" "$drive_c/updater"
+cp "$bin/TolvarNorvikUpdater.exe" "$drive_c/updater/"
+status=0
+(cd "$drive_c/updater" && TOLVAR_INJECT_FAILURE=Form_Load:Overflow exec timeout 60 "$wine" \
+    'C:\updater\TolvarNorvikUpdater.exe' x:y:PC07:UpdLogs </dev/null >/dev/null 2>&1) || status=$?
+[ "$status" -eq 1 ] || fail "ended with status $status, not 1"
+[ "$(cat "$drive_c/UpdLogs/PC07.log")" = $'[START]\r\nError:Load:Overflow\r\n[END]\r' ] ||
+    fail "the log reads: $(cat -A "$drive_c/UpdLogs/PC07.log")"
+
 echo "It imports only system libraries"
 imports=$(x86_64-w64-mingw32-objdump -p "$bin/TolvarNorvikUpdater.exe" | sed -n 's/^\s*DLL Name: //p')
 for dll in $imports; do
@@ -30,7 +40,6 @@ done
 # replaced by the one beside the program, and the product's agent, running, is ended first.
 echo "An update run through the window replaces Lumeo's Norvik folder and ends norvikAgent.exe"
 mkdir -p "$drive_c/updater/Norvik" "$drive_c/products/Lumeo/Norvik" "$drive_c/agent"
-cp "$bin/TolvarNorvikUpdater.exe" "$drive_c/updater/"
 echo "new agent" >"$drive_c/updater/Norvik/agent.cfg"
 echo "old agent" >"$drive_c/products/Lumeo/Norvik/agent.cfg"
 echo "left over" >"$drive_c/products/Lumeo/Norvik/obsolete.dll"
