@@ -43,7 +43,7 @@ windows)
     scripts/install-deps.sh
     TOLVAR_QT_WINDOWS=$(scripts/build-qt-windows.sh)
     export TOLVAR_QT_WINDOWS
-    cmake --preset windows
+    cmake --preset windows --fresh
     cmake --build --preset windows --target TolvarNorvikUpdater
     (cd build/windows/bin && sha256sum TolvarNorvikUpdater.exe >TolvarNorvikUpdater.exe.sha256)
     echo "Windows program: $PWD/build/windows/bin/TolvarNorvikUpdater.exe (SHA-256 beside it)"

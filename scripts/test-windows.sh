@@ -18,7 +18,7 @@ else
     export TOLVAR_QT_WINDOWS
     preset=windows
 fi
-cmake --preset "$preset"
+cmake --preset "$preset" --fresh
 cmake --build --preset "$preset"
 
 # Debian's wine64 package holds the 64-bit loader and server; the wine package would only add
