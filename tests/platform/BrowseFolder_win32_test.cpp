@@ -19,15 +19,17 @@ class DialogAnswer {
 public:
     explicit DialogAnswer(WPARAM command)
         : thread_([this, command] {
+              // Several dialogs may come and go; the one to answer carries the program's title.
               HWND dialog = nullptr;
-              for (int i = 0; i < 1000 && dialog == nullptr; ++i) {
+              for (int i = 0; i < 1000 && !titled_; ++i) {
                   Sleep(20);
                   dialog = FindWindowA("#32770", nullptr);
+                  titled_ =
+                      dialog != nullptr && IsWindowVisible(dialog) &&
+                      FindWindowExA(dialog, nullptr, "Static", "Select a directory.") != nullptr;
               }
               if (dialog != nullptr) {
-                  titled_ =
-                      FindWindowExA(dialog, nullptr, "Static", "Select a directory.") != nullptr;
-                  PostMessageA(dialog, WM_COMMAND, command, 0);
+                  PostMessageA(dialog, WM_COMMAND, titled_ ? command : IDCANCEL, 0);
               }
           }) {}
     ~DialogAnswer() {
