@@ -54,7 +54,7 @@ timeout 60 "$wine" reg add 'HKLM\Software\TolvarInfo\Lumeo' /v InstallPath /t RE
 
 timeout 300 "$wine" 'C:\agent\norvikAgent.exe' </dev/null >/dev/null 2>&1 &
 agent=$!
-(cd "$drive_c/updater" && exec timeout 300 "$wine" 'C:\updater\TolvarNorvikUpdater.exe' \
+(cd "$drive_c/updater" && exec timeout 120 "$wine" 'C:\updater\TolvarNorvikUpdater.exe' \
     </dev/null >/dev/null 2>&1) &
 program=$!
 
@@ -68,6 +68,11 @@ xdotool windowfocus --sync "$window" key --delay 200 Tab Tab Tab space alt+u
 summary=$(timeout 60 xdotool search --sync --onlyvisible --name '^TolvarNorvikUpdater$' | head -n 1)
 [ -n "$summary" ] || fail "no summary box after the update"
 xdotool windowfocus --sync "$summary" key Return
+# The box must be gone before the next one is looked for, or the search finds it again.
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^TolvarNorvikUpdater$' >/dev/null || break
+    sleep 0.2
+done
 
 # The agent's Wine process ends soon after the Windows process it runs was terminated.
 for _ in $(seq 50); do
@@ -81,5 +86,7 @@ done
 xdotool windowfocus --sync "$window" key alt+x
 question=$(timeout 60 xdotool search --sync --onlyvisible --name '^TolvarNorvikUpdater$' | head -n 1)
 xdotool windowfocus --sync "$question" key alt+y
-wait "$program" || fail "the program did not end with status 0 on Exit"
+status=0
+wait "$program" || status=$?
+[ "$status" -eq 0 ] || fail "the program ended with status $status on Exit, not 0"
 echo "Windows program checks passed"
