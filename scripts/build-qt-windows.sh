@@ -7,7 +7,7 @@
 # user already has and skips all of it.
 #
 # Prints the Qt prefix as the only line on standard output; everything else goes to standard
-# error. The build takes about 35-50 minutes on two cores; TOLVAR_QT_JOBS sets its parallelism.
+# error. The build takes 40 to 80 minutes on two cores; TOLVAR_QT_JOBS sets its parallelism.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
