@@ -4,8 +4,8 @@
 # checks the program itself there (scripts/check-windows-program.sh). ./build.sh test runs it
 # after the Linux tests; it may also be run by itself.
 #
-# The static Qt for Windows comes from scripts/build-qt-windows.sh, which builds it once (about
-# 40 to 80 minutes on two cores) and keeps it in a cache. TOLVAR_QT_WINDOWS=<prefix> names a Qt for
+# The static Qt for Windows comes from scripts/build-qt-windows.sh, which builds it once
+# (40 to 80 minutes on two cores) and keeps it in a cache. TOLVAR_QT_WINDOWS=<prefix> names a Qt for
 # MinGW that is already there; TOLVAR_QT_WINDOWS=none builds and tests only the Qt-free layers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
