@@ -7,6 +7,8 @@
 #                     fuzzer for 20 seconds
 #   ./build.sh fuzz N install what is missing, build the fuzzers and run each for N seconds
 #                     (docs/architecture.md, "Hostile input")
+#   ./build.sh windows  build the program for 64-bit Windows (and first, once, the static Qt it
+#                     needs): build/windows/bin/TolvarNorvikUpdater.exe and its .sha256 beside it
 #   ./build.sh bench  install what is missing, build a release configuration, run the benchmark
 #                     (docs/performance.md); arguments after "bench" go to the benchmark
 set -euo pipefail
@@ -49,13 +51,22 @@ fuzz)
     scripts/install-deps.sh
     exec scripts/fuzz.sh "${@:2}"
     ;;
+windows)
+    scripts/install-deps.sh
+    TOLVAR_QT_WINDOWS=$(scripts/build-qt-windows.sh)
+    export TOLVAR_QT_WINDOWS
+    cmake --preset windows --fresh
+    cmake --build --preset windows --target TolvarNorvikUpdater
+    (cd build/windows/bin && sha256sum TolvarNorvikUpdater.exe >TolvarNorvikUpdater.exe.sha256)
+    echo "Windows program: $PWD/build/windows/bin/TolvarNorvikUpdater.exe (SHA-256 beside it)"
+    ;;
 bench)
     preset=bench
     build --target tolvar_bench
     exec build/$preset/bin/tolvar_bench "${@:2}"
     ;;
 *)
-    echo "usage: $0 run|test|bench|fuzz SECONDS" >&2
+    echo "usage: $0 run|test|windows|bench|fuzz SECONDS" >&2
     exit 2
     ;;
 esac

@@ -7,7 +7,8 @@ packages=(
     qt6-base-dev libgl-dev libqt6svg6
     libgtest-dev libgmock-dev
     g++-mingw-w64-x86-64-posix googletest wine64
-    xvfb xauth
+    dpkg-dev librsvg2-bin
+    xvfb xauth xdotool
     ansible-core util-linux
     fonts-dejavu-core fonts-urw-base35
     clang-14 libclang-rt-14-dev

@@ -47,7 +47,7 @@ QString logPath(const QString& command) {
     if (path.startsWith(QString(2, separator))) {
         rt::raise(rt::desc::PathNotFound);
     }
-    QString root = QFile::decodeName(platform::driveRoot().native().c_str());
+    QString root = QString::fromUtf8(platform::driveRoot().u8string().c_str());
     while (root.endsWith(separator)) {
         root.chop(1);
     }

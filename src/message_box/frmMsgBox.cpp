@@ -37,7 +37,7 @@ const QString DesignFont = QStringLiteral("Book Antiqua");
 rt::Image* designIcon(rt::Form* form, const QString& name, const QString& picture) {
     auto* image = new rt::Image(form, name);
     image->move(120, 120, 480, 480);
-    image->setPicture(QIcon(QStringLiteral(":/message_box/%1.svg").arg(picture)));
+    image->setPicture(QIcon(QStringLiteral(":/message_box/%1").arg(picture)));
     return image;
 }
 } // namespace

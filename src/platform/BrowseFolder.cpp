@@ -1,7 +1,6 @@
 #include "platform/BrowseFolder.h"
 
-#include <QFileDialog>
-#include <QWidget>
+#include "platform/FolderDialog.h"
 
 namespace tolvar::modAPIs {
 
@@ -16,26 +15,7 @@ QString BrowseFolder(QWidget* owner, bool newDialogStyle, bool hideNewFolderButt
     if (std::optional<QString> answer = std::exchange(nextDirectory(), std::nullopt)) {
         return *answer;
     }
-    // The program builds the dialog itself: a native one could not be kept from creating
-    // folders.
-    QFileDialog dialog(owner, QStringLiteral("Select a directory."));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setSizeGripEnabled(newDialogStyle);
-    if (hideNewFolderButton) {
-        // Read-only greys the button out and takes "New Folder" off the context menu; hiding
-        // the button leaves nothing that suggests a folder could be made.
-        dialog.setOption(QFileDialog::ReadOnly);
-        if (auto* button = dialog.findChild<QWidget*>(QStringLiteral("newFolderButton"))) {
-            button->hide();
-        }
-    }
-    dialog.setWindowModality(Qt::WindowModal);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return dialog.selectedFiles().constFirst();
+    return detail::showFolderDialog(owner, newDialogStyle, hideNewFolderButton);
 }
 
 namespace testing {

@@ -1,5 +1,6 @@
 #include "runtime/Form.h"
 
+#include "platform/WindowFrame.h"
 #include "runtime/Controls.h"
 #include "runtime/Screen.h"
 #include "runtime/core/Failure.h"
@@ -100,6 +101,13 @@ void Form::closeEvent(QCloseEvent* event) {
 
 void Form::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Where the system menu can be edited, the close command goes from it as well, so neither
+    // the close box nor the menu (which Qt re-enables when it opens it from the keyboard) offers
+    // to close. Once per native window: a form shown under a new owner gets a new one.
+    if (!closeBoxEnabled() && menuStrippedWindow_ != winId()) {
+        menuStrippedWindow_ = winId();
+        platform::removeCloseCommand(menuStrippedWindow_);
+    }
     if (Control* first = firstInTabOrder()) {
         first->widget()->setFocus(Qt::TabFocusReason);
     }

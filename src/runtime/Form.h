@@ -118,6 +118,8 @@ private:
     TwipsRect place_;
     bool loaded_ = false;
     bool placed_ = false;
+    // The native window whose system menu has lost its close command.
+    WId menuStrippedWindow_ = 0;
     bool keyPreview_ = false;
 };
 

@@ -37,6 +37,9 @@ float heightTwips() {
 }
 
 FrameMetrics frameMetrics() {
+    if (const std::optional<FrameMetrics> system = platform::systemFrameMetrics()) {
+        return *system;
+    }
     // A window manager tells its real frame only once a window is mapped, and offscreen there
     // is none at all. What matters is that a form's outer size and its client area are always
     // converted with the same numbers, so the style's title bar and a fixed dialog frame serve

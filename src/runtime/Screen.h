@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/WindowFrame.h"
 #include "runtime/core/Twips.h"
 
 #include <QRect>
@@ -13,19 +14,16 @@ float twipsPerPixelY();
 float widthTwips();
 float heightTwips();
 
-// The frame around a top-level window, in pixels: the caption bar's height
-// and the thickness of a dialog frame.
-struct FrameMetrics {
-    int captionHeight = 0;
-    int frameThickness = 0;
-};
+// The frame around a top-level window, in pixels: the caption bar's height and the thickness of
+// a dialog frame.
+using FrameMetrics = platform::FrameMetrics;
 FrameMetrics frameMetrics();
 
 // Rounded half to even; a pixel count outside the 32-bit range raises "Overflow".
 int toPixelsX(float twips);
 int toPixelsY(float twips);
-// A place in twips, as forms and controls hold theirs.
-// The same for a place, whose far edges must lie in the range too, as Qt keeps them.
+// The same for a place, as forms and controls hold theirs, whose far edges must lie in the range
+// too, as Qt keeps them.
 QRect toPixelRect(const TwipsRect& place);
 float fromPixelsX(int pixels);
 float fromPixelsY(int pixels);

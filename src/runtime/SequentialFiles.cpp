@@ -35,7 +35,9 @@ std::FILE* fileFor(int number) {
     case EROFS:
         raise(desc::PermissionDenied);
     case ENOSPC:
+#ifdef EDQUOT // the Windows C run-time has no quota code of its own: a full quota is ENOSPC there
     case EDQUOT:
+#endif
         raise(desc::DiskFull);
     case EMFILE:
     case ENFILE:

@@ -60,7 +60,7 @@ frmUpdate::frmUpdate()
       txtDataDir(this, QStringLiteral("txtDataDir")),
       cmdDataDir(this, QStringLiteral("cmdDataDir")) {
     setCaption(QStringLiteral("Tolvar Norvik Utility Updater"));
-    setWindowIcon(QIcon(QStringLiteral(":/update_window/updater.svg")));
+    setWindowIcon(QIcon(QStringLiteral(":/update_window/updater")));
     setBackColor(LightGreen);
     setClientSize(8160, 1935);
     createControls();
@@ -77,7 +77,7 @@ void frmUpdate::createControls() {
     lblDataDir->setForeColor(Qt::black);
 
     static const QString Products[] = {QStringLiteral("Lumeo"), QStringLiteral("Vantro")};
-    const QIcon folder(QStringLiteral(":/update_window/folder-open.svg"));
+    const QIcon folder(QStringLiteral(":/update_window/folder-open"));
     for (int row = 0; row < 2; ++row) {
         rt::CheckBox* check = chkPrd.design(row);
         check->setCaption(Products[row]);

@@ -88,6 +88,8 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
             }
             for (const rt::Image* image : {box.imgE, box.imgI, box.imgC, box.imgQ}) {
                 EXPECT_EQ(image->widget()->isVisible(), image->name() == QLatin1String(c.icon));
+                // The icons are embedded as SVG or as PNG rendered from it, by platform.
+                EXPECT_FALSE(image->picture().pixmap(32).isNull());
             }
             EXPECT_EQ(box.focusWidget(), button(box, c.focused));
             EXPECT_EQ(box.closeBoxEnabled(), captions.size() == 1);
