@@ -31,8 +31,9 @@ public:
 
     // Stores the record after the last one stored; false at the end.
     bool next(ProcessEntry& entry) {
-        if (cursor_ >= entries_.size())
+        if (cursor_ >= entries_.size()) {
             return false;
+        }
         entry = entries_[cursor_++];
         return true;
     }

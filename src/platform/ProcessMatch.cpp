@@ -15,12 +15,14 @@ char upper(char c) {
 std::string candidateName(std::string_view exeFile) {
     auto name = exeFile.substr(0, exeFile.find('\0'));
     const auto begin = name.find_first_not_of(' ');
-    if (begin == name.npos)
+    if (begin == name.npos) {
         return {};
+    }
     name = name.substr(begin, name.find_last_not_of(' ') - begin + 1);
     // After the last "\" and then after the last "/" is after the last of either.
-    if (const auto separator = name.find_last_of("\\/"); separator != name.npos)
+    if (const auto separator = name.find_last_of("\\/"); separator != name.npos) {
         name.remove_prefix(separator + 1);
+    }
     std::string candidate(name);
     std::transform(candidate.begin(), candidate.end(), candidate.begin(), upper);
     return candidate;
@@ -35,8 +37,10 @@ std::optional<std::uint32_t> findFirstProcess(ProcessSnapshot& snapshot,
                                               std::string_view wantedName) {
     ProcessEntry entry;
     for (bool more = snapshot.first(entry); more; more = snapshot.next(entry)) {
-        if (matchesWanted(candidateName({entry.exeFile.data(), entry.exeFile.size()}), wantedName))
+        if (matchesWanted(candidateName({entry.exeFile.data(), entry.exeFile.size()}),
+                          wantedName)) {
             return entry.processId;
+        }
     }
     return std::nullopt;
 }

@@ -16,10 +16,12 @@ bool isBlank(char c) {
 }
 
 std::string_view withoutBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
+    while (!text.empty() && isBlank(text.front())) {
         text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
+    }
+    while (!text.empty() && isBlank(text.back())) {
         text.remove_suffix(1);
+    }
     return text;
 }
 
@@ -59,8 +61,9 @@ std::string asPassed(std::string_view text) {
 // first section on Linux as it does on Windows, and the program lays its windows out for the
 // measured screen, as it does without a file, instead of following settings that Windows ignores.
 std::string profileText(std::string_view bytes) {
-    if (bytes.starts_with("\xFF\xFE"))
+    if (bytes.starts_with("\xFF\xFE")) {
         return utf16leToUtf8(bytes.substr(2));
+    }
     return windows1252ToUtf8(bytes);
 }
 
@@ -73,22 +76,25 @@ std::optional<std::string_view> lookUp(std::string_view text, std::string_view s
         const auto end = text.find_first_of("\r\n");
         const std::string_view line = withoutBlanks(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.empty())
+        if (line.empty()) {
             continue;
+        }
         // Only a line with a closing bracket is a section header, named up to its last one.
         const auto close = line.rfind(']');
         if (line.starts_with('[') && close != std::string_view::npos) {
             // Later sections of the same name are never read.
-            if (inSection)
+            if (inSection) {
                 return std::nullopt;
+            }
             inSection = sameName(beforeNul(withoutBlanks(line.substr(1, close - 1))), section);
             continue;
         }
         // The first line of the name is the key, and without an equals sign it has no value.
         const auto equals = line.find('=');
         if (inSection && sameName(beforeNul(withoutBlanks(line.substr(0, equals))), key)) {
-            if (equals == std::string_view::npos)
+            if (equals == std::string_view::npos) {
                 return std::nullopt;
+            }
             return withoutBlanks(line.substr(equals + 1));
         }
     }
@@ -98,8 +104,9 @@ std::optional<std::string_view> lookUp(std::string_view text, std::string_view s
 // One pair of quotes around a value or a default is dropped, whatever is between them.
 std::string_view unquoted(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
+        value.back() == value.front()) {
         return value.substr(1, value.size() - 2);
+    }
     return value;
 }
 
@@ -107,8 +114,9 @@ std::string_view unquoted(std::string_view value) {
 
 std::string profileString(std::string_view fileBytes, std::string_view section,
                           std::string_view key, std::string_view defaultText, std::size_t size) {
-    if (size == 0)
+    if (size == 0) {
         return {};
+    }
     const std::string text = profileText(fileBytes);
     const std::string sectionName = asPassed(section);
     const std::string keyName = asPassed(key);

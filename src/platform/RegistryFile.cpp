@@ -40,29 +40,34 @@ std::string canonicalKey(std::string_view path) {
     const auto known = std::find_if(Roots.begin(), Roots.end(), [root](const RootName& name) {
         return root == name.full || root == name.shortName;
     });
-    if (known == Roots.end())
+    if (known == Roots.end()) {
         return {};
+    }
     key.replace(0, root.size(), known->full);
-    if (key.ends_with('\\') || key.find("\\\\") != std::string::npos)
+    if (key.ends_with('\\') || key.find("\\\\") != std::string::npos) {
         return {};
+    }
     return key;
 }
 
 std::optional<std::uint32_t> hexNumber(std::string_view digits, std::size_t maxDigits) {
     std::uint32_t number = 0;
-    if (digits.empty() || digits.size() > maxDigits)
+    if (digits.empty() || digits.size() > maxDigits) {
         return std::nullopt;
+    }
     const auto [end, error] =
         std::from_chars(digits.data(), digits.data() + digits.size(), number, 16);
-    if (error != std::errc() || end != digits.data() + digits.size())
+    if (error != std::errc() || end != digits.data() + digits.size()) {
         return std::nullopt;
+    }
     return number;
 }
 
 std::string littleEndian(std::uint32_t number) {
     std::string bytes(4, '\0');
-    for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i) {
         bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
+    }
     return bytes;
 }
 
@@ -93,8 +98,9 @@ public:
         while (!rest.empty()) {
             const auto end = rest.find('\n');
             std::string_view line = rest.substr(0, end);
-            if (line.ends_with('\r'))
+            if (line.ends_with('\r')) {
                 line.remove_suffix(1);
+            }
             lines_.push_back(line);
             rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         }
@@ -104,14 +110,16 @@ public:
         readHeader();
         for (++at_; at_ < lines_.size(); ++at_) {
             const std::string_view line = trimBlanks(lines_[at_]);
-            if (line.empty() || line.starts_with(';'))
+            if (line.empty() || line.starts_with(';')) {
                 continue;
-            if (line.starts_with('['))
+            }
+            if (line.starts_with('[')) {
                 readKey(line);
-            else if (line.starts_with('"') || line.starts_with('@'))
+            } else if (line.starts_with('"') || line.starts_with('@')) {
                 readValue(line);
-            else
+            } else {
                 fail("unrecognised line");
+            }
         }
         return std::move(store_);
     }
@@ -125,10 +133,11 @@ private:
 
     void readHeader() {
         const std::string_view header = lines_.empty() ? std::string_view() : trimBlanks(lines_[0]);
-        if (header == "Windows Registry Editor Version 5.00")
+        if (header == "Windows Registry Editor Version 5.00") {
             unicode_ = true;
-        else if (header != "REGEDIT4")
+        } else if (header != "REGEDIT4") {
             fail("not a registry export file (bad header)");
+        }
     }
 
     // The registry's own limits, so that no file makes the program hold what Windows never would.
@@ -136,25 +145,30 @@ private:
         std::size_t depth = 0;
         for (std::size_t start = key.find('\\'); start != std::string_view::npos; ++depth) {
             const auto end = key.find('\\', start + 1);
-            if (characterCount(key.substr(start + 1, end - start - 1)) > MaxKeyName)
+            if (characterCount(key.substr(start + 1, end - start - 1)) > MaxKeyName) {
                 fail("key name longer than " + std::to_string(MaxKeyName) + " characters");
+            }
             start = end;
         }
-        if (depth > MaxKeyDepth)
+        if (depth > MaxKeyDepth) {
             fail("key path deeper than " + std::to_string(MaxKeyDepth) + " levels");
+        }
     }
 
     void readKey(std::string_view line) {
         const auto close = line.rfind(']');
-        if (close != line.size() - 1)
+        if (close != line.size() - 1) {
             fail("key line without a closing ']'");
+        }
         std::string_view path = line.substr(1, close - 1);
         const bool deleting = path.starts_with('-');
-        if (deleting)
+        if (deleting) {
             path.remove_prefix(1);
+        }
         const std::string key = canonicalKey(path);
-        if (key.empty())
+        if (key.empty()) {
             fail("bad key path \"" + std::string(path) + "\"");
+        }
         checkLimits(key);
         if (deleting) {
             store_.erase(key);
@@ -166,27 +180,33 @@ private:
     }
 
     void readValue(std::string_view line) {
-        if (section_ == Section::None)
+        if (section_ == Section::None) {
             fail("value outside a key");
+        }
         std::string name;
-        if (line.starts_with('@'))
+        if (line.starts_with('@')) {
             line.remove_prefix(1);
-        else
+        } else {
             name = quoted(line);
-        if (characterCount(name) > MaxValueName)
+        }
+        if (characterCount(name) > MaxValueName) {
             fail("value name longer than " + std::to_string(MaxValueName) + " characters");
+        }
         line = trimBlanks(line);
-        if (!line.starts_with('='))
+        if (!line.starts_with('=')) {
             fail("'=' expected after the value name");
+        }
         line = trimBlanks(line.substr(1));
         const auto data = line == "-" ? std::nullopt : std::optional(valueData(line));
         // Values under a removed key have nowhere to go; they are checked, then dropped.
-        if (section_ == Section::Deleted)
+        if (section_ == Section::Deleted) {
             return;
-        if (data)
+        }
+        if (data) {
             (*current_)[folded(name)] = *data;
-        else
+        } else {
             current_->erase(folded(name));
+        }
     }
 
     // Reads a "..." text with its \\ and \" escapes from the front of `line`, leaving the rest.
@@ -199,8 +219,9 @@ private:
                 line.remove_prefix(i + 1);
                 return text;
             }
-            if (c == '\\' && i + 1 < line.size() && (line[i + 1] == '\\' || line[i + 1] == '"'))
+            if (c == '\\' && i + 1 < line.size() && (line[i + 1] == '\\' || line[i + 1] == '"')) {
                 ++i;
+            }
             text += line[i];
         }
         fail("unterminated string");
@@ -209,25 +230,29 @@ private:
     RegistryValue valueData(std::string_view data) {
         if (data.starts_with('"')) {
             const std::string text = quoted(data);
-            if (!trimBlanks(data).empty())
+            if (!trimBlanks(data).empty()) {
                 fail("text after the closing quote");
+            }
             return {regtype::String, utf8ToUtf16le(text) + std::string(2, '\0')};
         }
         if (startsFolded(data, "dword:")) {
             const auto number = hexNumber(data.substr(6), 8);
-            if (!number)
+            if (!number) {
                 fail("a dword needs 1 to 8 hex digits");
+            }
             return {regtype::Dword, littleEndian(*number)};
         }
-        if (startsFolded(data, "hex:"))
+        if (startsFolded(data, "hex:")) {
             return binary(regtype::Binary, data.substr(4));
+        }
         if (startsFolded(data, "hex(")) {
             const auto close = data.find("):");
             const auto type = close == std::string_view::npos
                                   ? std::nullopt
                                   : hexNumber(data.substr(4, close - 4), 8);
-            if (!type)
+            if (!type) {
                 fail("bad value type in hex(...)");
+            }
             return binary(*type, data.substr(close + 2));
         }
         fail("unknown kind of value data");
@@ -237,8 +262,9 @@ private:
         const std::size_t firstLine = at_;
         std::string bytes = hexList(list);
         const auto size = fixedSize(type);
-        if (regtype::holdsText(type) && !unicode_)
+        if (regtype::holdsText(type) && !unicode_) {
             bytes = utf8ToUtf16le(windows1252ToUtf8(bytes));
+        }
         const bool badSize =
             size ? bytes.size() != *size : regtype::holdsText(type) && bytes.size() % 2;
         if (badSize) {
@@ -255,28 +281,33 @@ private:
         for (bool first = true;; first = false) {
             piece = trimBlanks(piece);
             const bool continued = piece.ends_with('\\');
-            if (continued)
+            if (continued) {
                 piece = trimBlanks(piece.substr(0, piece.size() - 1));
+            }
             if (!(piece.empty() && first && !continued)) {
                 for (std::size_t start = 0;;) {
                     const auto comma = piece.find(',', start);
                     const std::string_view token = trimBlanks(piece.substr(start, comma - start));
                     const bool last = comma == std::string_view::npos;
-                    if (token.empty() && !(last && continued))
+                    if (token.empty() && !(last && continued)) {
                         fail("hex list cut short");
+                    }
                     if (!token.empty()) {
                         const auto byte = hexNumber(token, 2);
-                        if (!byte)
+                        if (!byte) {
                             fail("bad hex byte \"" + std::string(token) + "\"");
+                        }
                         bytes += static_cast<char>(*byte);
                     }
-                    if (last)
+                    if (last) {
                         break;
+                    }
                     start = comma + 1;
                 }
             }
-            if (!continued)
+            if (!continued) {
                 return bytes;
+            }
             if (++at_ == lines_.size()) {
                 --at_;
                 fail("hex list runs past the end of the file");
@@ -300,10 +331,12 @@ RegistryStore RegistryStore::parse(std::string_view fileBytes) {
 
 bool RegistryStore::hasKey(std::string_view keyPath) const {
     const std::string key = canonicalKey(keyPath);
-    if (key.empty())
+    if (key.empty()) {
         return false;
-    if (keys_.contains(key))
+    }
+    if (keys_.contains(key)) {
         return true;
+    }
     const std::string below = key + '\\';
     const auto next = keys_.lower_bound(below);
     return next != keys_.end() && next->first.starts_with(below);
@@ -319,18 +352,21 @@ void RegistryStore::erase(const std::string& key) {
     keys_.erase(first, last);
     keys_.erase(key);
     const auto parent = key.rfind('\\');
-    if (existed && parent != std::string::npos)
+    if (existed && parent != std::string::npos) {
         keys_.try_emplace(key.substr(0, parent));
+    }
 }
 
 std::optional<RegistryValue> RegistryStore::value(std::string_view keyPath,
                                                   std::string_view name) const {
     const auto key = keys_.find(canonicalKey(keyPath));
-    if (key == keys_.end())
+    if (key == keys_.end()) {
         return std::nullopt;
+    }
     const auto found = key->second.find(folded(name));
-    if (found == key->second.end())
+    if (found == key->second.end()) {
         return std::nullopt;
+    }
     return found->second;
 }
 

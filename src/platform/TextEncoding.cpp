@@ -90,8 +90,9 @@ char32_t nextUtf8(std::string_view text, std::size_t& at) {
 bool isValidUtf8(std::string_view text) {
     std::size_t at = 0;
     while (at < text.size()) {
-        if (nextUtf8(text, at) == Invalid)
+        if (nextUtf8(text, at) == Invalid) {
             return false;
+        }
     }
     return true;
 }
@@ -189,14 +190,17 @@ constexpr char16_t FullWidthLast = 0xFF5E;
 constexpr char16_t FullWidthOffset = 0xFEE0;
 
 char toWindows1252(char32_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
         return static_cast<char>(c);
-    for (std::size_t i = 0; i < Windows1252High.size(); ++i) {
-        if (Windows1252High[i] == c)
-            return static_cast<char>(0x80 + i);
     }
-    if (c >= FullWidthFirst && c <= FullWidthLast)
+    for (std::size_t i = 0; i < Windows1252High.size(); ++i) {
+        if (Windows1252High[i] == c) {
+            return static_cast<char>(0x80 + i);
+        }
+    }
+    if (c >= FullWidthFirst && c <= FullWidthLast) {
         return static_cast<char>(c - FullWidthOffset);
+    }
     const auto fit =
         std::lower_bound(Windows1252BestFit.begin(), Windows1252BestFit.end(), c,
                          [](const BestFit& entry, char32_t wanted) { return entry.from < wanted; });
@@ -206,10 +210,12 @@ char toWindows1252(char32_t c) {
 } // namespace
 
 std::string decodeTextFile(std::string_view bytes) {
-    if (bytes.starts_with("\xFF\xFE"))
+    if (bytes.starts_with("\xFF\xFE")) {
         return utf16leToUtf8(bytes.substr(2));
-    if (bytes.starts_with("\xEF\xBB\xBF"))
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.remove_prefix(3);
+    }
     return isValidUtf8(bytes) ? std::string(bytes) : windows1252ToUtf8(bytes);
 }
 
@@ -233,8 +239,9 @@ std::string utf16leToUtf8(std::string_view bytes) {
         }
         appendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? Replacement : unit);
     }
-    if (i < bytes.size())
+    if (i < bytes.size()) {
         appendUtf8(out, Replacement);
+    }
     return out;
 }
 
@@ -263,28 +270,31 @@ std::string utf8ToWindows1252(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
         const char32_t c = nextUtf8(text, at);
-        if (c == Invalid)
+        if (c == Invalid) {
             out += '?';
-        else if (c >= 0x10000)
+        } else if (c >= 0x10000) {
             out += "??";
-        else
+        } else {
             out += toWindows1252(c);
+        }
     }
     return out;
 }
 
 std::size_t characterCount(std::string_view text) {
     std::size_t count = 0;
-    for (const char byte : text)
+    for (const char byte : text) {
         count += isContinuation(static_cast<unsigned char>(byte)) ? 0 : 1;
+    }
     return count;
 }
 
 std::string_view leadingCharacters(std::string_view text, std::size_t count) {
     std::size_t at = 0;
     for (; at < text.size(); ++at) {
-        if (!isContinuation(static_cast<unsigned char>(text[at])) && count-- == 0)
+        if (!isContinuation(static_cast<unsigned char>(text[at])) && count-- == 0) {
             break;
+        }
     }
     return text.substr(0, at);
 }
@@ -292,8 +302,9 @@ std::string_view leadingCharacters(std::string_view text, std::size_t count) {
 std::string_view trimBlanks(std::string_view text) {
     constexpr std::string_view blanks = " \t";
     const auto first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
+    if (first == std::string_view::npos) {
         return {};
+    }
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 

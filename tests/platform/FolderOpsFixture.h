@@ -6,8 +6,9 @@
 // Gives every entry below the folder a time of its own.
 inline void stampTimes(const std::filesystem::path& folder) {
     long long second = 1'000'000'000;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         setTimes(entry.path(), second++);
+    }
 }
 
 class FolderOpsTest : public TreeFixture {

@@ -30,8 +30,9 @@ TEST_F(FolderOpsTest, ReplaceRefusesSpecialFilesAndLeavesTargetAsItWas) {
 
 // The copy is made; putting it in place fails and undoes it.
 TEST_F(FolderOpsTest, ReplaceThatCannotMoveTheTargetLeavesItAsItWas) {
-    if (!setImmutable(target, true))
+    if (!setImmutable(target, true)) {
         GTEST_SKIP() << "cannot set the immutable flag here";
+    }
     expectReplaceFails(source, quoted(desc::PermissionDenied, target));
 }
 
@@ -42,13 +43,15 @@ TEST_F(FolderOpsTest, ReplaceWhoseNewCopyCannotTakeTheNamePutsTheOldFolderBack) 
     const auto before = describeTree(target);
     bool stuck = false;
     seam::onReplaceStep([&](const char* step) {
-        if (std::string_view(step) == "install")
+        if (std::string_view(step) == "install") {
             stuck = setImmutable(staging, true);
+        }
     });
     const std::string failure = failureOf([&] { replaceFolder(source, target); });
     seam::clearInjectedFailures();
-    if (!stuck)
+    if (!stuck) {
         GTEST_SKIP() << "cannot set the immutable flag here";
+    }
     EXPECT_EQ(failure, quoted(desc::PermissionDenied, staging));
     EXPECT_EQ(describeTree(target), before);
 
@@ -60,8 +63,9 @@ TEST_F(FolderOpsTest, ReplaceWhoseNewCopyCannotTakeTheNamePutsTheOldFolderBack) 
 
 // Removing the previous folder is housekeeping: the update stands, and the next one finishes it.
 TEST_F(FolderOpsTest, AParkedCopyThatCannotBeRemovedLeavesASuccessAndGoesNextTime) {
-    if (!setImmutable(target / "old-only.txt", true))
+    if (!setImmutable(target / "old-only.txt", true)) {
         GTEST_SKIP() << "cannot set the immutable flag here";
+    }
     const fs::path old = fs::path(target).concat(".tolvar-old");
     EXPECT_EQ(failureOf([&] { replaceFolder(source, target); }), "");
     EXPECT_EQ(describeTree(target), describeTree(source));
@@ -84,8 +88,9 @@ void runAndKill(const std::function<void()>& work, std::chrono::microseconds del
     ASSERT_GE(child, 0);
     if (child == 0) {
         seam::onReplaceStep([stopAt](const char* step) {
-            if (stopAt != nullptr && std::string_view(step) == stopAt)
+            if (stopAt != nullptr && std::string_view(step) == stopAt) {
                 ::kill(::getpid(), SIGKILL);
+            }
         });
         work();
         ::_exit(0);
@@ -110,8 +115,9 @@ void runAndKill(const std::function<void()>& work, std::chrono::microseconds del
 class FolderOpsInMemoryTest : public FolderOpsTest {
 protected:
     FolderOpsInMemoryTest() {
-        if (fs::is_directory("/dev/shm"))
+        if (fs::is_directory("/dev/shm")) {
             base = "/dev/shm";
+        }
     }
 };
 
@@ -191,10 +197,12 @@ private:
             for (int k = 0; k < subfolders_ && !stop_; ++k) {
                 const fs::path name = folder_ / ("d" + std::to_string(k));
                 const fs::path aside = fs::path(name).concat(".aside");
-                if (::rename(name.c_str(), aside.c_str()) != 0)
+                if (::rename(name.c_str(), aside.c_str()) != 0) {
                     continue;
-                if (::symlink(canary_.c_str(), name.c_str()) == 0)
+                }
+                if (::symlink(canary_.c_str(), name.c_str()) == 0) {
                     ++swaps_;
+                }
                 std::this_thread::yield();
                 ::unlink(name.c_str());
                 ::rename(aside.c_str(), name.c_str());
@@ -239,8 +247,9 @@ TEST_F(FolderOpsInMemoryTest, SubfoldersSwappedForLinksDuringAReplaceNeverLeadIt
             replaceFolder(previous, target);
             std::optional<Swapper> swapper;
             seam::onReplaceStep([&](const char* now) {
-                if (std::string_view(now) == step)
+                if (std::string_view(now) == step) {
                     swapper.emplace(raced, canary, Subfolders);
+                }
             });
             failureOf([&] { replaceFolder(source, target); });
             seam::clearInjectedFailures();

@@ -55,8 +55,9 @@ TEST_F(FolderOpsTest, ReplaceAndDeleteRemoveLinksButNotWhatTheyLeadTo) {
     const fs::path outside = root / "outside";
     writeFile(outside / "keep.txt", "keep");
     const auto kept = describeTree(outside);
-    if (!makeLink(target / "to-folder", outside))
+    if (!makeLink(target / "to-folder", outside)) {
         GTEST_SKIP() << "the platform makes no links here";
+    }
     ASSERT_TRUE(makeLink(target / "to-file", outside / "keep.txt"));
     ASSERT_TRUE(makeLink(target / "dangling", root / "gone"));
     replaceFolder(source, target);
@@ -90,8 +91,9 @@ TEST_F(FolderOpsTest, AFolderSwappedAfterItWasListedIsNotEntered) {
 TEST_F(FolderOpsTest, ASecondReplaceOfTheSameTargetIsRefusedWhileTheFirstRuns) {
     std::string second = "not tried";
     seam::onReplaceStep([&](const char* step) {
-        if (std::string_view(step) == "copy")
+        if (std::string_view(step) == "copy") {
             second = failureOf([&] { replaceFolder(source, target); });
+        }
     });
     replaceFolder(source, target);
     seam::clearInjectedFailures();

@@ -10,8 +10,9 @@ using namespace tolvar::platform;
 // Where a link leads cannot be copied as a link here, and what it leads to must not be copied
 // in its place.
 TEST_F(FolderOpsTest, ReplaceRefusesLinksInTheSource) {
-    if (!makeLink(source / "bin" / "tools", install))
+    if (!makeLink(source / "bin" / "tools", install)) {
         GTEST_SKIP() << "the platform makes no links here";
+    }
     expectReplaceFails(source, quoted(desc::PathFileAccessError, source / "bin" / "tools"));
 }
 

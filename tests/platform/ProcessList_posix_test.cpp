@@ -34,8 +34,9 @@ TEST(ProcessWalk, AProcessWithoutArgv0GoesByItsExecutableUntilItEnds) {
         ASSERT_EQ(::posix_spawn(&child, link.c_str(), nullptr, nullptr, argv, environ), 0);
         // posix_spawn returns a moment before exec has put the arguments in the child's memory.
         const auto cmdline = "/proc/" + std::to_string(child) + "/cmdline";
-        for (int tries = 0; tries < 5000 && std::ifstream(cmdline).peek() == EOF; ++tries)
+        for (int tries = 0; tries < 5000 && std::ifstream(cmdline).peek() == EOF; ++tries) {
             ::usleep(1000);
+        }
     }
     fs::remove_all(link.parent_path());
 

@@ -37,8 +37,9 @@ protected:
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};
         if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &started))
+                            nullptr, &startup, &started)) {
             throw std::runtime_error("cannot start " + program.string());
+        }
         CloseHandle(started.hThread);
         children_[started.dwProcessId] = started.hProcess;
         return started.dwProcessId;

@@ -16,8 +16,9 @@ TEST(ProcessMatch, FormsTheCandidateAndMatchesOnlyTheWholeWantedName) {
         // Spaces go before the directory part does.
         {"C:\\Tools\\ node.exe", " NODE.EXE"},
     };
-    for (const auto& c : names)
+    for (const auto& c : names) {
         EXPECT_EQ(candidateName(c.exeFile), c.candidate) << c.exeFile;
+    }
 
     const struct {
         std::string exeFile, wanted;
@@ -29,6 +30,7 @@ TEST(ProcessMatch, FormsTheCandidateAndMatchesOnlyTheWholeWantedName) {
         // The wanted name is neither trimmed nor stripped of a directory.
         {" node.exe", " Node.exe", false},
     };
-    for (const auto& c : matches)
+    for (const auto& c : matches) {
         EXPECT_EQ(matchesWanted(candidateName(c.exeFile), c.wanted), c.matches) << c.wanted;
+    }
 }

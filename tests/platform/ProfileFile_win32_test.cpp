@@ -69,8 +69,9 @@ const std::array<std::size_t, 10> Sizes = {255, 255, 255, 1, 2, 3, 4, 5, 8, 0};
 
 std::string blanks(Draw& draw) {
     std::string text;
-    for (std::size_t i = draw.below(3); i > 0; --i)
+    for (std::size_t i = draw.below(3); i > 0; --i) {
         text += draw.of(Blanks);
+    }
     return text;
 }
 
@@ -102,8 +103,9 @@ Profile generateProfile(Draw& draw) {
         case 2:
             section = name();
             line += "[" + blanks(draw) + section + blanks(draw);
-            if (!draw.chance(15))
+            if (!draw.chance(15)) {
                 line += draw.chance(15) ? "] x"s : "]"s;
+            }
             break;
         case 3:
             line += name();
@@ -125,8 +127,9 @@ Profile generateProfile(Draw& draw) {
 enum class Encoding { Ansi, Utf8, Utf8Mark, Utf16le, Utf16be };
 
 std::string swapped(std::string units) {
-    for (std::size_t i = 0; i + 1 < units.size(); i += 2)
+    for (std::size_t i = 0; i + 1 < units.size(); i += 2) {
         std::swap(units[i], units[i + 1]);
+    }
     return units;
 }
 
@@ -139,8 +142,9 @@ std::string encoded(const std::string& text, Encoding encoding, Draw& draw) {
     case Encoding::Utf8Mark: {
         std::string bytes = "\xEF\xBB\xBF" + text;
         // A stray byte that is no UTF-8.
-        if (draw.chance(30))
+        if (draw.chance(30)) {
             bytes.insert(3 + draw.below(text.size() + 1), 1, draw.chance(50) ? '\xE9' : '\x80');
+        }
         return bytes;
     }
     case Encoding::Utf16le:
@@ -153,22 +157,27 @@ std::string encoded(const std::string& text, Encoding encoding, Draw& draw) {
 
 Encoding drawEncoding(Draw& draw) {
     const std::size_t roll = draw.below(100);
-    if (roll < 30)
+    if (roll < 30) {
         return Encoding::Ansi;
-    if (roll < 50)
+    }
+    if (roll < 50) {
         return Encoding::Utf8;
-    if (roll < 65)
+    }
+    if (roll < 65) {
         return Encoding::Utf8Mark;
-    if (roll < 90)
+    }
+    if (roll < 90) {
         return Encoding::Utf16le;
+    }
     return Encoding::Utf16be;
 }
 
 // A name as a program asks for it: another case, blanks around it.
 std::string askedFor(std::string name, Draw& draw) {
     for (char& c : name) {
-        if (draw.chance(30) && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+        if (draw.chance(30) && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
             c ^= 0x20;
+        }
     }
     return draw.chance(20) ? blanks(draw) + name + blanks(draw) : name;
 }
@@ -194,8 +203,9 @@ protected:
 };
 
 TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
-    if (GetACP() != 1252)
+    if (GetACP() != 1252) {
         GTEST_SKIP() << "the portable reader stands for a machine with ANSI code page 1252";
+    }
     const std::uint32_t seed = fromEnvironment("TOLVAR_PROFILE_SEED", 20261207);
     const std::uint32_t fileCount = fromEnvironment("TOLVAR_PROFILE_FILES", 300);
     Draw draw(seed);

@@ -43,15 +43,17 @@ TEST(RegistryFileTest, Regedit4FileHoldsAnsiText) {
 // A path of `depth` keys below HKLM, each named `name`.
 std::string deepKey(std::size_t depth, const std::string& name = "k") {
     std::string path = "HKLM";
-    for (std::size_t i = 0; i < depth; ++i)
+    for (std::size_t i = 0; i < depth; ++i) {
         path += "\\" + name;
+    }
     return path;
 }
 
 std::string repeated(std::size_t count, const std::string& piece) {
     std::string text;
-    for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t i = 0; i < count; ++i) {
         text += piece;
+    }
     return text;
 }
 
@@ -117,8 +119,9 @@ TEST(RegistryFileTest, DeletionRemovesExactlyTheSubtree) {
         {"HKLM\\A\\Key2", true}, {"HKLM\\A\\Key!", true},      {"HKLM\\A", true},
         {"HKLM\\B", true},       {"HKLM\\B\\C", false},        {"HKLM\\Missing", false},
     };
-    for (const auto& [key, present] : keys)
+    for (const auto& [key, present] : keys) {
         EXPECT_EQ(store.hasKey(key), present) << key;
+    }
     EXPECT_EQ(store.value("HKLM\\A\\Key2", "v"), (RegistryValue{1, "k\0e\0p\0t\0\0\0"s}));
     EXPECT_EQ(store.value("HKLM\\A\\Key", "v"), std::nullopt);
 }
@@ -140,10 +143,11 @@ class RegistryLocationTest : public TreeFixture {};
 // The user's hive is read from XDG_CONFIG_HOME when that is absolute, else from ~/.config; the
 // machine's hive never from either.
 TEST_F(RegistryLocationTest, UserHiveLivesInTheUsersConfigFolder) {
-    for (const std::string folder : {"xdg", "home/.config"})
+    for (const std::string folder : {"xdg", "home/.config"}) {
         writeFile(root / folder / "tolvar/registry.reg", "REGEDIT4\n[HKCU\\D]\n\"From\"=\"" +
                                                              folder + "\"\n[HKLM\\D]\n\"From\"=\"" +
                                                              folder + "\"\n");
+    }
     ScopedEnv single("TOLVAR_REGISTRY", std::nullopt);
     ScopedEnv home("HOME", (root / "home").string());
     for (const auto& [xdg, folder] :

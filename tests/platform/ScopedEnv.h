@@ -9,8 +9,9 @@
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name))
+        if (const char* old = std::getenv(name)) {
             old_ = old;
+        }
         set(value);
     }
     ScopedEnv(const ScopedEnv&) = delete;
@@ -19,10 +20,11 @@ public:
 
 private:
     void set(const std::optional<std::string>& value) {
-        if (value)
+        if (value) {
             ::setenv(name_, value->c_str(), 1);
-        else
+        } else {
             ::unsetenv(name_);
+        }
     }
 
     const char* name_;

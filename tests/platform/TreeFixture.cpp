@@ -47,7 +47,8 @@ std::map<std::string, std::string> describeTree(const fs::path& folder) {
     std::map<std::string, std::string> tree{{".", describeEntry(folder)}};
     std::error_code notAFolder;
     for (auto it = fs::recursive_directory_iterator(folder, notAFolder);
-         it != fs::recursive_directory_iterator(); ++it)
+         it != fs::recursive_directory_iterator(); ++it) {
         tree[fs::relative(it->path(), folder).string()] = describeEntry(it->path());
+    }
     return tree;
 }

@@ -84,7 +84,8 @@ struct RegistryLookup {
 };
 
 inline void expectLookups(std::initializer_list<RegistryLookup> lookups) {
-    for (const auto& [root, key, name, expected] : lookups)
+    for (const auto& [root, key, name, expected] : lookups) {
         EXPECT_EQ(queryRegistryValue(root, key, name), expected) << key << " : " << name;
+    }
 }
 } // namespace tolvar::platform

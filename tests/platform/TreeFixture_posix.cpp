@@ -11,15 +11,18 @@ namespace fs = std::filesystem;
 
 std::string describeEntry(const fs::path& path) {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
+    if (::lstat(path.c_str(), &info) != 0) {
         return "missing";
+    }
     std::ostringstream out;
     out << std::oct << (info.st_mode & 07777) << std::dec << " @" << info.st_mtim.tv_sec << "."
         << info.st_mtim.tv_nsec << " ";
-    if (S_ISLNK(info.st_mode))
+    if (S_ISLNK(info.st_mode)) {
         return out.str() + "link -> " + fs::read_symlink(path).string();
-    if (S_ISREG(info.st_mode))
+    }
+    if (S_ISREG(info.st_mode)) {
         return out.str() + "file: " + readFile(path);
+    }
     return out.str() + (S_ISDIR(info.st_mode) ? "folder" : "special");
 }
 
@@ -30,8 +33,9 @@ void setTimes(const fs::path& path, long long second) {
 
 bool setImmutable(const fs::path& path, bool on) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return false;
+    }
     int flags = 0;
     bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
     if (done) {

@@ -15,15 +15,17 @@ constexpr unsigned long long UnixEpoch = 116'444'736'000'000'000ULL;
 
 std::string describeEntry(const fs::path& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         return "missing";
+    }
     std::ostringstream out;
     out << ((data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? "read-only" : "writable") << " @"
         << ((static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
             data.ftLastWriteTime.dwLowDateTime)
         << " ";
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         return out.str() + "folder";
+    }
     return out.str() + "file: " + readFile(path);
 }
 

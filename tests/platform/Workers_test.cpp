@@ -23,8 +23,9 @@ TEST(Workers, TheFirstFailureEndsTheRestAndIsRaisedOnceAfterEveryJobHasStopped) 
     workers.post(slowJob);
     workers.post(slowJob);
     workers.post([] { throw std::runtime_error("first"); });
-    for (int job = 0; job < 200; ++job)
+    for (int job = 0; job < 200; ++job) {
         workers.post(slowJob);
+    }
 
     try {
         workers.wait();
@@ -43,11 +44,12 @@ TEST(Workers, AFullQueueIsWorkedOffByThePoster) {
     const std::thread::id poster = std::this_thread::get_id();
     std::atomic<int> onPoster{0}, done{0};
     Workers workers(1, 4);
-    for (int job = 0; job < 50; ++job)
+    for (int job = 0; job < 50; ++job) {
         workers.post([&] {
             onPoster += std::this_thread::get_id() == poster ? 1 : 0;
             ++done;
         });
+    }
     EXPECT_GE(onPoster, 46);
     workers.wait();
     EXPECT_EQ(done, 50);

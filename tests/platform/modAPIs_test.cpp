@@ -10,8 +10,9 @@ namespace {
 
 std::string repeated(const std::string& piece, std::size_t times) {
     std::string text;
-    for (std::size_t i = 0; i < times; ++i)
+    for (std::size_t i = 0; i < times; ++i) {
         text += piece;
+    }
     return text;
 }
 
@@ -45,9 +46,10 @@ TEST_F(modAPIsTest, ReadRegistryValueGivesStringsAndNumbersOfTheTypeAsked) {
         {HKEY_LOCAL_MACHINE, "Desktop", "LogPixels", 4, "default"},
         {0x80000000, "Lumeo", "Path", 1, "default"},
     };
-    for (const auto& [rootKey, key, name, type, expected] : cases)
+    for (const auto& [rootKey, key, name, type, expected] : cases) {
         EXPECT_EQ(ReadRegistryValue(rootKey, key, name, type, "default"), expected)
             << key << " : " << name << " as type " << type;
+    }
 }
 
 // The profile is read into a buffer of 255 characters, the last of them the closing NUL.

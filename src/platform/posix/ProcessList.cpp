@@ -20,18 +20,20 @@ ssize_t readProcFile(int procFd, std::uint32_t processId, std::string_view file,
                      std::size_t size) {
     char path[32];
     auto [end, error] = std::to_chars(path, path + 16, processId);
-    if (error != std::errc())
+    if (error != std::errc()) {
         return -1;
+    }
     *end++ = '/';
     end = std::copy(file.begin(), file.end(), end);
     *end = '\0';
     const int fd = ::openat(procFd, path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return -1;
+    }
     ssize_t got;
-    do
+    do {
         got = ::read(fd, buffer, size);
-    while (got < 0 && errno == EINTR);
+    } while (got < 0 && errno == EINTR);
     ::close(fd);
     return got;
 }
@@ -42,17 +44,20 @@ ssize_t readProcFile(int procFd, std::uint32_t processId, std::string_view file,
 bool nameFromStat(int procFd, ProcessEntry& entry) {
     char stat[512];
     const ssize_t got = readProcFile(procFd, entry.processId, "stat", stat, sizeof stat);
-    if (got <= 0)
+    if (got <= 0) {
         return false;
+    }
     // The name may itself hold parentheses; nothing after it does.
     const std::string_view line(stat, static_cast<std::size_t>(got));
     const auto open = line.find('(');
     const auto close = line.rfind(')');
-    if (open == line.npos || close == line.npos || close < open || close + 2 >= line.size())
+    if (open == line.npos || close == line.npos || close < open || close + 2 >= line.size()) {
         return false;
+    }
     const char state = line[close + 2];
-    if (state == 'Z' || state == 'X' || state == 'x')
+    if (state == 'Z' || state == 'X' || state == 'x') {
         return false;
+    }
     const auto name = line.substr(open + 1, std::min(close - open - 1, entry.exeFile.size() - 1));
     std::copy(name.begin(), name.end(), entry.exeFile.begin());
     return true;
@@ -62,8 +67,9 @@ bool readEntry(int procFd, ProcessEntry& entry) {
     auto& name = entry.exeFile;
     const ssize_t got =
         readProcFile(procFd, entry.processId, "cmdline", name.data(), name.size() - 1);
-    if (got < 0)
+    if (got < 0) {
         return false;
+    }
     // Only argv[0] is the name. What follows it is cleared, since a fallback name is laid over it.
     const auto nul = std::find(name.begin(), name.begin() + got, '\0');
     std::fill(nul, name.end(), '\0');
@@ -74,18 +80,21 @@ bool readEntry(int procFd, ProcessEntry& entry) {
 
 ProcessSnapshot::ProcessSnapshot() {
     DIR* const proc = ::opendir("/proc");
-    if (proc == nullptr)
+    if (proc == nullptr) {
         return;
+    }
     const int procFd = ::dirfd(proc);
     while (const dirent* item = ::readdir(proc)) {
         const char* const name = item->d_name;
         const char* const nameEnd = name + std::strlen(name);
         ProcessEntry entry;
         const auto [end, error] = std::from_chars(name, nameEnd, entry.processId);
-        if (error != std::errc() || end != nameEnd || entry.processId == 0)
+        if (error != std::errc() || end != nameEnd || entry.processId == 0) {
             continue;
-        if (readEntry(procFd, entry))
+        }
+        if (readEntry(procFd, entry)) {
             entries_.push_back(entry);
+        }
     }
     ::closedir(proc);
     std::sort(entries_.begin(), entries_.end(), [](const ProcessEntry& a, const ProcessEntry& b) {
@@ -96,8 +105,10 @@ ProcessSnapshot::ProcessSnapshot() {
 bool terminateProcess(std::uint32_t processId) noexcept {
     // kill() reads 0 as the caller's own process group and a negative id as a whole group or,
     // for -1, every process; an id from outside the positive range must never reach it.
-    if (processId == 0 || processId > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max()))
+    if (processId == 0 ||
+        processId > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max())) {
         return false;
+    }
     return ::kill(static_cast<pid_t>(processId), SIGKILL) == 0;
 }
 

@@ -30,8 +30,9 @@ std::string readProfileString(std::string_view section, std::string_view key,
                               std::string_view fileName) noexcept {
     std::string bytes;
     try {
-        if (auto contents = readSmallFile(located(fileName), FileLimit))
+        if (auto contents = readSmallFile(located(fileName), FileLimit)) {
             bytes = std::move(*contents);
+        }
     } catch (const std::exception&) {
         // A file that cannot be read is one that is not there, as on Windows.
     }

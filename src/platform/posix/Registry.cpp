@@ -24,16 +24,19 @@ std::string environment(const char* name) {
 // The machine's hive in the system configuration and the user's in their own, as Wine splits
 // them; TOLVAR_REGISTRY puts both roots in one file for tests and demonstrations.
 std::optional<fs::path> storeFile(RegistryRoot root) {
-    if (const std::string single = environment("TOLVAR_REGISTRY"); !single.empty())
+    if (const std::string single = environment("TOLVAR_REGISTRY"); !single.empty()) {
         return fs::path(single);
-    if (root == RegistryRoot::LocalMachine)
+    }
+    if (root == RegistryRoot::LocalMachine) {
         return fs::path("/etc/xdg/tolvar/registry.reg");
+    }
     // A relative XDG_CONFIG_HOME is invalid and ignored, as the base directory rules say.
     fs::path config = environment("XDG_CONFIG_HOME");
     if (!config.is_absolute()) {
         const std::string home = environment("HOME");
-        if (home.empty())
+        if (home.empty()) {
             return std::nullopt;
+        }
         config = fs::path(home) / ".config";
     }
     return config / "tolvar" / "registry.reg";
@@ -63,18 +66,22 @@ RegistryStore loadStore(const fs::path& file) {
 std::optional<RegistryValue> queryRegistryValue(RegistryRoot root, std::string_view keyPath,
                                                 std::string_view valueName) noexcept {
     const auto file = storeFile(root);
-    if (!file)
+    if (!file) {
         return std::nullopt;
+    }
     const RegistryStore store = loadStore(*file);
     std::string key =
         root == RegistryRoot::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
-    if (!keyPath.empty())
+    if (!keyPath.empty()) {
         key.append(1, '\\').append(keyPath);
-    if (!store.hasKey(key))
+    }
+    if (!store.hasKey(key)) {
         return std::nullopt;
+    }
     RegistryValue value = store.value(key, valueName).value_or(RegistryValue{});
-    if (regtype::holdsText(value.type))
+    if (regtype::holdsText(value.type)) {
         value.data = utf16leToUtf8(value.data);
+    }
     return value;
 }
 

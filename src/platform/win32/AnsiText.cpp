@@ -10,14 +10,16 @@ namespace tolvar::platform::win32 {
 namespace {
 
 int lengthOf(std::size_t size) {
-    if (size > INT_MAX)
+    if (size > INT_MAX) {
         throw std::length_error("text too long for the platform");
+    }
     return static_cast<int>(size);
 }
 
 std::wstring wide(UINT codePage, std::string_view text) {
-    if (text.empty())
+    if (text.empty()) {
         return {};
+    }
     const int length = lengthOf(text.size());
     std::wstring result(
         static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0)),
@@ -28,8 +30,9 @@ std::wstring wide(UINT codePage, std::string_view text) {
 }
 
 std::string narrow(UINT codePage, std::wstring_view text) {
-    if (text.empty())
+    if (text.empty()) {
         return {};
+    }
     const int length = lengthOf(text.size());
     std::string result(static_cast<std::size_t>(WideCharToMultiByte(
                            codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr)),

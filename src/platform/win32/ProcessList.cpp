@@ -27,9 +27,11 @@ using win32::Handle;
 void storeName(const PROCESSENTRY32& record, ProcessEntry& entry) {
     const std::string name = win32::fromAnsi(record.szExeFile);
     std::size_t length = std::min(name.size(), entry.exeFile.size() - 1);
-    if (length < name.size())
-        while (length > 0 && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80)
+    if (length < name.size()) {
+        while (length > 0 && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80) {
             --length;
+        }
+    }
     std::copy_n(name.begin(), length, entry.exeFile.begin());
 }
 
@@ -37,8 +39,9 @@ void storeName(const PROCESSENTRY32& record, ProcessEntry& entry) {
 
 ProcessSnapshot::ProcessSnapshot() {
     const Handle snapshot(CreateToolhelp32Snapshot(SnapshotFlags, 0));
-    if (!snapshot.valid())
+    if (!snapshot.valid()) {
         return;
+    }
     PROCESSENTRY32 record{};
     record.dwSize = sizeof record;
     for (BOOL more = Process32First(snapshot.get(), &record); more;
@@ -51,8 +54,9 @@ ProcessSnapshot::ProcessSnapshot() {
 }
 
 bool terminateProcess(std::uint32_t processId) noexcept {
-    if (processId == 0)
+    if (processId == 0) {
         return false;
+    }
     const Handle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
     static_assert(PROCESS_TERMINATE == 1);
     return process.valid() && TerminateProcess(process.get(), 0) != 0;

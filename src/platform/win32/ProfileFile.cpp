@@ -18,8 +18,9 @@ namespace {
 // the root of the current drive gets that drive put in front.
 std::string located(std::string_view fileName) {
     fs::path path(std::u8string(fileName.begin(), fileName.end()));
-    if (path.has_root_directory() && !path.has_root_name())
+    if (path.has_root_directory() && !path.has_root_name()) {
         path = driveRoot() / path.relative_path();
+    }
     const std::u8string text = path.u8string();
     return win32::toAnsi(std::string(text.begin(), text.end()));
 }

@@ -30,8 +30,9 @@ std::optional<RegistryValue> queryRegistryValue(RegistryRoot root, std::string_v
         // Whether the key was opened shows in the handle; the return code adds nothing to it.
         RegOpenKeyA(root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
                     win32::toAnsi(keyPath).c_str(), &opened);
-        if (opened == nullptr)
+        if (opened == nullptr) {
             return std::nullopt;
+        }
         const OpenKey key(opened);
 
         const std::string name = win32::toAnsi(valueName);
@@ -40,13 +41,15 @@ std::optional<RegistryValue> queryRegistryValue(RegistryRoot root, std::string_v
         // A value the key does not have leaves the type at 0.
         RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
         RegistryValue value;
-        if (type == 0)
+        if (type == 0) {
             return value;
+        }
         std::string data(size, ' ');
         // A value that changed size since it was measured fails the read and counts as missing.
         if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+                             reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
             return value;
+        }
         // The string types come converted to the ANSI code page, and `size` counts that form.
         data.resize(size);
         value.type = type;
