@@ -2,7 +2,7 @@
 # The project's one entry point on a Debian 12 machine:
 #   ./build.sh run    install what is missing, build, start the program on a demo sandbox
 #   ./build.sh test   install what is missing, build, run every test; then cross-build the
-#                     platform layer for Windows and run its tests under Wine; then run every
+#                     program for Windows and run its tests under Wine; then run every
 #                     test again under the address and undefined-behaviour sanitizers, and each
 #                     fuzzer for 20 seconds
 #   ./build.sh fuzz N install what is missing, build the fuzzers and run each for N seconds
@@ -14,11 +14,17 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# Every build goes through ccache, whose cache outlives the checkout (~/.cache/ccache): a fresh
+# clone, as CI makes, then compiles only what changed. Paths below the checkout are hashed
+# relative to it, so clones in other folders share the cache.
+scripts/install-deps.sh
+export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
+
 preset=debug
 build_dir=build/$preset
 
 build() {
-    scripts/install-deps.sh
     cmake --preset "$preset"
     cmake --build --preset "$preset" "$@"
 }
@@ -48,11 +54,9 @@ test)
     scripts/fuzz.sh 20
     ;;
 fuzz)
-    scripts/install-deps.sh
     exec scripts/fuzz.sh "${@:2}"
     ;;
 windows)
-    scripts/install-deps.sh
     TOLVAR_QT_WINDOWS=$(scripts/build-qt-windows.sh)
     export TOLVAR_QT_WINDOWS
     cmake --preset windows --fresh

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config ccache
     qt6-base-dev libgl-dev libqt6svg6
     libgtest-dev libgmock-dev
     g++-mingw-w64-x86-64-posix googletest wine64
