@@ -19,10 +19,6 @@ constexpr std::array<std::array<MsgBoxResultCode, 3>, 6> ButtonSets{{
 }};
 } // namespace
 
-int defaultButtonIndex(int defaultButton) {
-    return defaultButton == DefaultButton3 ? 2 : (defaultButton == DefaultButton2 ? 1 : 0);
-}
-
 // An exclamation is a critical and a question together, and a retry-and-cancel set is an
 // ok-and-cancel and a yes-and-no set together: the combined values are tested first.
 MsgBoxStyle MsgBoxStyle::decode(std::int32_t style) {

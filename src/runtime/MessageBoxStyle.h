@@ -37,7 +37,9 @@ enum MsgBoxResultCode : std::int16_t {
 };
 
 // Which button of the set, from 0 at the left, a default button value names.
-int defaultButtonIndex(int defaultButton);
+constexpr int defaultButtonIndex(int defaultButton) {
+    return defaultButton == DefaultButton3 ? 2 : (defaultButton == DefaultButton2 ? 1 : 0);
+}
 
 struct MsgBoxStyle {
     int iconKind = 0;                   // 0 (none), Critical, Question, Exclamation, Information
