@@ -26,7 +26,7 @@ fs::path norvikIn(const fs::path& folder) {
 std::string installDirectory(std::string_view product) {
     std::string directory = modAPIs::ReadRegistryValue(
         modAPIs::HKEY_LOCAL_MACHINE, "Software\\TolvarInfo\\" + std::string(product), "InstallPath",
-        1, "");
+        platform::regtype::String, "");
     for (int pass = 0; pass < 2 && directory.ends_with(Separator); ++pass) {
         directory.pop_back();
     }
