@@ -23,9 +23,16 @@ protected:
         EXPECT_EQ(after, before);
     }
 
-    // A shipped folder with what every platform's copy must keep: files with contents and
-    // permissions, a read-only file in a read-only folder, an empty folder, each with its own
-    // time; and a previous install to replace.
+    // The target becomes a copy of the source with nothing left beside it.
+    void expectReplaceSucceeds() {
+        namespace fs = std::filesystem;
+        tolvar::platform::replaceFolder(source, target);
+        EXPECT_EQ(describeTree(target), describeTree(source));
+        EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
+    }
+
+    // A shipped folder with what every copy must keep (contents, permissions, a read-only file in
+    // a read-only folder, an empty folder, times) and a previous install to replace.
     void SetUp() override {
         namespace fs = std::filesystem;
         TreeFixture::SetUp();

@@ -28,54 +28,45 @@ TEST_F(FolderOpsTest, ReplaceRefusesSpecialFilesAndLeavesTargetAsItWas) {
     expectReplaceFails(source, quoted(desc::PathFileAccessError, source / "bin" / "pipe"));
 }
 
-// The copy is made; putting it in place fails and undoes it.
-TEST_F(FolderOpsTest, ReplaceThatCannotMoveTheTargetLeavesItAsItWas) {
-    if (!setImmutable(target, true)) {
-        GTEST_SKIP() << "cannot set the immutable flag here";
-    }
-    expectReplaceFails(source, quoted(desc::PermissionDenied, target));
-}
-
-// The previous folder is parked and the new copy cannot take its name: the previous one goes
-// back, whole, and what the failed replace left is cleared by the next.
-TEST_F(FolderOpsTest, ReplaceWhoseNewCopyCannotTakeTheNamePutsTheOldFolderBack) {
+// An entry that cannot be moved or removed stops a step of the replace: the product keeps one
+// whole folder, the previous one (put back from its parked name) or, where only removing the
+// parked copy failed, the new one, and that stands as a success. What is left beside it stays
+// with the lock file that records it, and the next replace finishes.
+TEST_F(FolderOpsTest, AnEntryThatCannotBeMovedLeavesOneWholeFolderAndTheNextReplaceFinishes) {
     const fs::path staging = fs::path(target).concat(".tolvar-new");
-    const auto before = describeTree(target);
-    bool stuck = false;
-    seam::onReplaceStep([&](const char* step) {
-        if (std::string_view(step) == "install") {
-            stuck = setImmutable(staging, true);
+    const fs::path parked = fs::path(target).concat(".tolvar-old");
+    const struct {
+        const char* step;
+        fs::path stuck, stuckAfter;
+        std::string failure;
+        long entries;
+    } rows[] = {
+        {"copy", target, target, quoted(desc::PermissionDenied, target), 1},
+        {"install", staging, staging, quoted(desc::PermissionDenied, staging), 3},
+        {"copy", target / "old-only.txt", parked / "old-only.txt", "", 3},
+    };
+    for (const auto& [step, stuck, stuckAfter, failure, entries] : rows) {
+        SCOPED_TRACE(stuck);
+        writeFile(target / "old-only.txt", "previous");
+        const auto before = describeTree(target);
+        bool made = false;
+        seam::onReplaceStep([&](const char* now) {
+            if (std::string_view(now) == step) {
+                made = setImmutable(stuck, true);
+            }
+        });
+        const std::string got = failureOf([&] { replaceFolder(source, target); });
+        seam::clearInjectedFailures();
+        if (!made) {
+            GTEST_SKIP() << "cannot set the immutable flag here";
         }
-    });
-    const std::string failure = failureOf([&] { replaceFolder(source, target); });
-    seam::clearInjectedFailures();
-    if (!stuck) {
-        GTEST_SKIP() << "cannot set the immutable flag here";
+        EXPECT_EQ(got, failure);
+        EXPECT_EQ(describeTree(target), failure.empty() ? describeTree(source) : before);
+        EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()),
+                  entries);
+        EXPECT_TRUE(setImmutable(stuckAfter, false));
+        expectReplaceSucceeds();
     }
-    EXPECT_EQ(failure, quoted(desc::PermissionDenied, staging));
-    EXPECT_EQ(describeTree(target), before);
-
-    setImmutable(staging, false);
-    replaceFolder(source, target);
-    EXPECT_EQ(describeTree(target), describeTree(source));
-    EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
-}
-
-// Removing the previous folder is housekeeping: the update stands, and the next one finishes it.
-TEST_F(FolderOpsTest, AParkedCopyThatCannotBeRemovedLeavesASuccessAndGoesNextTime) {
-    if (!setImmutable(target / "old-only.txt", true)) {
-        GTEST_SKIP() << "cannot set the immutable flag here";
-    }
-    const fs::path old = fs::path(target).concat(".tolvar-old");
-    EXPECT_EQ(failureOf([&] { replaceFolder(source, target); }), "");
-    EXPECT_EQ(describeTree(target), describeTree(source));
-    EXPECT_EQ(readFile(old / "old-only.txt"), "previous");
-
-    setImmutable(old / "old-only.txt", false);
-    writeFile(source / "readme.txt", "second\n");
-    replaceFolder(source, target);
-    EXPECT_EQ(describeTree(target), describeTree(source));
-    EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
 }
 
 namespace {
@@ -99,16 +90,28 @@ void runAndKill(const std::function<void()>& work, std::chrono::microseconds del
         std::this_thread::sleep_for(delay);
         ::kill(child, SIGKILL);
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+}
+
+// Keeps swapping the subfolders d0, d1, ... of `folder` for links to `canary` and back, as a
+// writer with rights in the product's folder could, until it is stopped.
+void swapForLinks(std::stop_token stop, const fs::path& folder, const fs::path& canary,
+                  int subfolders, std::atomic<int>& swaps) {
+    for (int k = 0; !stop.stop_requested(); k = (k + 1) % subfolders) {
+        const fs::path name = folder / ("d" + std::to_string(k));
+        const fs::path aside = fs::path(name).concat(".aside");
+        if (::rename(name.c_str(), aside.c_str()) != 0) {
+            continue;
+        }
+        swaps += ::symlink(canary.c_str(), name.c_str()) == 0 ? 1 : 0;
+        std::this_thread::yield();
+        ::unlink(name.c_str());
+        ::rename(aside.c_str(), name.c_str());
+    }
 }
 
 } // namespace
 
-// Killed at any moment of a replace (the steps' edges, then moments spread across the whole run),
-// the product keeps its previous folder or the new one, whole; only between the two renames is
-// it briefly under the parked name. The next replace brings it back before anything else (seen
-// here by making that replace fail at once), and the one after leaves nothing beside it.
 // For the tests that run many replaces to see which names hold what, as processes stop or other
 // writers race them: a memory file system keeps names just the same, and there the flushes cost
 // nothing (on a disk each waits for whatever else the machine has written).
@@ -121,6 +124,10 @@ protected:
     }
 };
 
+// Killed at any moment of a replace (the steps' edges, then moments spread across the whole run),
+// the product keeps its previous folder or the new one, whole; only between the two renames is
+// it briefly under the parked name. The next replace brings it back before anything else (seen
+// here by making that replace fail at once), and the one after leaves nothing beside it.
 TEST_F(FolderOpsInMemoryTest, AReplaceKilledAtAnyMomentLeavesAWholeFolderThatTheNextOneRecovers) {
     const fs::path previous = root / "previous";
     const fs::path parked = fs::path(target).concat(".tolvar-old");
@@ -133,29 +140,25 @@ TEST_F(FolderOpsInMemoryTest, AReplaceKilledAtAnyMomentLeavesAWholeFolderThatThe
     stampTimes(target);
     copyFolder(target, previous);
     const auto oldTree = describeTree(previous);
-    const auto newTree = describeTree(source);
     const auto replace = [&] { replaceFolder(source, target); };
-    const auto siblings = [&] {
-        return std::distance(fs::directory_iterator(install), fs::directory_iterator()) - 1;
-    };
 
     const auto started = std::chrono::steady_clock::now();
     runAndKill(replace, {}, "none");
     const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - started);
-    ASSERT_EQ(describeTree(target), newTree);
+    const auto newTree = describeTree(target);
+    ASSERT_EQ(newTree, describeTree(source));
 
     const std::vector<const char*> steps = {"copy", "flush", "park", "install", "clean"};
+    const int atSteps = static_cast<int>(steps.size());
     constexpr int Moments = 20;
-    const int rounds = static_cast<int>(steps.size()) + Moments;
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < atSteps + Moments; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         replaceFolder(previous, target);
         ASSERT_EQ(describeTree(target), oldTree);
 
-        const bool atStep = round < static_cast<int>(steps.size());
-        runAndKill(replace, whole * (round - static_cast<int>(steps.size())) / Moments,
-                   atStep ? steps[static_cast<std::size_t>(round)] : nullptr);
+        runAndKill(replace, whole * (round - atSteps) / Moments,
+                   round < atSteps ? steps[static_cast<std::size_t>(round)] : nullptr);
         const bool between = !present(target);
         const auto left = describeTree(between ? parked : target);
         EXPECT_TRUE(between ? left == oldTree : left == oldTree || left == newTree);
@@ -163,61 +166,11 @@ TEST_F(FolderOpsInMemoryTest, AReplaceKilledAtAnyMomentLeavesAWholeFolderThatThe
         seam::failCopyAfter(0, desc::DiskFull);
         EXPECT_EQ(failureOf(replace), desc::DiskFull);
         seam::clearInjectedFailures();
-        const auto recovered = describeTree(target);
-        EXPECT_TRUE(recovered == (between ? oldTree : left));
-        EXPECT_EQ(siblings(), 0);
-
-        replace();
-        ASSERT_EQ(describeTree(target), newTree);
-        ASSERT_EQ(siblings(), 0);
+        EXPECT_TRUE(describeTree(target) == (between ? oldTree : left));
+        EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
+        expectReplaceSucceeds();
     }
 }
-
-namespace {
-
-// Keeps swapping the subfolders d0, d1, ... of `folder` for links to `canary` and back, as a
-// writer with rights in the product's folder could, until it is destroyed.
-class Swapper {
-public:
-    Swapper(fs::path folder, fs::path canary, int subfolders)
-        : folder_(std::move(folder)), canary_(std::move(canary)), subfolders_(subfolders),
-          thread_([this] { run(); }) {}
-    Swapper(const Swapper&) = delete;
-    Swapper& operator=(const Swapper&) = delete;
-    ~Swapper() {
-        stop_ = true;
-        thread_.join();
-    }
-
-    int swaps() const { return swaps_; }
-
-private:
-    void run() {
-        while (!stop_) {
-            for (int k = 0; k < subfolders_ && !stop_; ++k) {
-                const fs::path name = folder_ / ("d" + std::to_string(k));
-                const fs::path aside = fs::path(name).concat(".aside");
-                if (::rename(name.c_str(), aside.c_str()) != 0) {
-                    continue;
-                }
-                if (::symlink(canary_.c_str(), name.c_str()) == 0) {
-                    ++swaps_;
-                }
-                std::this_thread::yield();
-                ::unlink(name.c_str());
-                ::rename(aside.c_str(), name.c_str());
-            }
-        }
-    }
-
-    fs::path folder_, canary_;
-    int subfolders_;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> swaps_{0};
-    std::thread thread_;
-};
-
-} // namespace
 
 // While a replace copies into its staging folder or removes the parked old one, a writer keeps
 // swapping their subfolders for links to a folder outside. Nothing outside is ever written or
@@ -237,32 +190,28 @@ TEST_F(FolderOpsInMemoryTest, SubfoldersSwappedForLinksDuringAReplaceNeverLeadIt
     const auto oldTree = describeTree(previous);
     const auto newTree = describeTree(source);
 
-    int swaps = 0;
-    for (const char* step : {"copy", "clean"}) {
-        const bool racingTheCopy = std::string_view(step) == "copy";
+    std::atomic<int> swaps{0};
+    for (const std::string step : {"copy", "clean"}) {
         const fs::path raced =
-            fs::path(target).concat(racingTheCopy ? ".tolvar-new" : ".tolvar-old");
+            fs::path(target).concat(step == "copy" ? ".tolvar-new" : ".tolvar-old");
         for (int round = 0; round < 10; ++round) {
-            SCOPED_TRACE(std::string(step) + " round " + std::to_string(round));
+            SCOPED_TRACE(step + " round " + std::to_string(round));
             replaceFolder(previous, target);
-            std::optional<Swapper> swapper;
+            std::optional<std::jthread> swapper;
             seam::onReplaceStep([&](const char* now) {
-                if (std::string_view(now) == step) {
-                    swapper.emplace(raced, canary, Subfolders);
+                if (now == step) {
+                    swapper.emplace(swapForLinks, raced, canary, Subfolders, std::ref(swaps));
                 }
             });
             failureOf([&] { replaceFolder(source, target); });
             seam::clearInjectedFailures();
-            swaps += swapper ? swapper->swaps() : 0;
             swapper.reset();
 
             ASSERT_EQ(describeTree(canary), canaryTree);
-            const auto left = describeTree(target);
             // A staging folder the writer changed is theirs to have changed; a parked one is not
             // the product's any more.
-            if (!racingTheCopy) {
-                EXPECT_TRUE(left == oldTree || left == newTree);
-            }
+            const auto left = describeTree(target);
+            EXPECT_TRUE(step == "copy" || left == oldTree || left == newTree);
         }
     }
     EXPECT_GT(swaps, 0);

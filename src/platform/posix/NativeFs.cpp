@@ -285,6 +285,10 @@ void Folder::rename(const fs::path& from, const fs::path& to) const {
     if (::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_NOREPLACE) == 0) {
         return;
     }
+    // What is in the way is the name taken, not the entry being moved.
+    if (errno == EEXIST) {
+        raiseAt(rt::desc::FileAlreadyExists, pathOf(to));
+    }
     // Some file systems cannot promise no-replace; there the check and the rename are separate
     // steps, which only a concurrent writer in the same folder could slip between.
     if (errno != EINVAL && errno != ENOSYS) {
