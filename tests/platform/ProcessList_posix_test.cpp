@@ -1,15 +1,9 @@
-#include "platform/ProcessList.h"
-#include "platform/ProcessMatch.h"
 #include "platform/TreeFixture.h"
 #include "platform/modAPIs.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <csignal>
-#include <filesystem>
 #include <fstream>
-#include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>

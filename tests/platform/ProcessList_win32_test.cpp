@@ -1,12 +1,8 @@
-#include "platform/ProcessList.h"
-#include "platform/ProcessMatch.h"
 #include "platform/TreeFixture.h"
 #include "platform/modAPIs.h"
 
 #include <windows.h>
 
-#include <map>
-#include <optional>
 #include <stdexcept>
 
 namespace fs = std::filesystem;

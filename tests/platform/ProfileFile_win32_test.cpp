@@ -1,14 +1,8 @@
-// The portable profile reader against the platform's own GetPrivateProfileStringA, on profile
-// files generated from a grammar of what trips readers up: blanks of every kind, quotes, NULs,
-// duplicate and unclosed sections, CR/LF/CRLF line ends, byte order marks, encodings, long values
-// and small buffers. The run is seeded, so a failure is found again with the seed it prints.
-// TOLVAR_PROFILE_SEED and TOLVAR_PROFILE_FILES choose another seed and a larger run.
-//
-// Where the reader gives Windows' answer and not Wine's, the test says so and checks that:
-// - a file with a UTF-8 or UTF-16BE byte order mark is one Windows reads in the ANSI code page,
-//   so its answers are those of the same characters in a UTF-16LE file;
-// - a default of spaces only gives the empty text, not Wine's one space;
-// - a quoted value of exactly size - 1 characters is kept whole, where Wine cuts one more.
+// The portable profile reader against the platform's own GetPrivateProfileStringA, on files drawn
+// from a grammar of what trips readers up: blanks of every kind, quotes, NULs, duplicate and
+// unclosed sections, all line ends, byte order marks, encodings, long values, small buffers.
+// TOLVAR_PROFILE_SEED and TOLVAR_PROFILE_FILES choose another seed (a failure prints its own) and
+// a larger run. Where the reader gives Windows' answer and not Wine's, the test checks that.
 
 #include "platform/ProfileFile.h"
 #include "platform/TextEncoding.h"
@@ -20,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <random>
 #include <string>
 #include <utility>
@@ -31,19 +26,15 @@ using ::testing::PrintToString;
 
 namespace {
 
-class Draw {
-public:
-    explicit Draw(std::uint32_t seed) : engine_(seed) {}
+// The standard fixes this engine's sequence, so a seed means the same files everywhere.
+struct Draw {
+    std::mt19937 engine;
 
-    std::size_t below(std::size_t count) { return engine_() % count; }
+    std::size_t below(std::size_t count) { return engine() % count; }
     bool chance(std::size_t percent) { return below(100) < percent; }
     template <typename T, std::size_t N> const T& of(const std::array<T, N>& items) {
         return items[below(N)];
     }
-
-private:
-    // The standard fixes this engine's sequence, so a seed means the same files everywhere.
-    std::mt19937 engine_;
 };
 
 // Names that collide once case, best fit or a NUL has been applied, and some that never do.
@@ -81,10 +72,10 @@ std::string longValue(Draw& draw) {
     return draw.chance(50) ? '"' + text + '"' : text;
 }
 
+// UTF-8 text, its names, and each key with the header above it, so most queries find something.
 struct Profile {
-    std::string text; // UTF-8, NULs included
+    std::string text;
     std::vector<std::string> names;
-    // Each key line with the header above it, so that most queries ask for what is there.
     std::vector<std::pair<std::string, std::string>> keys;
 };
 
@@ -97,79 +88,53 @@ Profile generateProfile(Draw& draw) {
     std::string section;
     for (std::size_t lines = 2 + draw.below(12); lines > 0; --lines) {
         std::string line = blanks(draw);
-        switch (draw.below(10)) {
-        case 0:
-        case 1:
-        case 2:
+        const std::size_t kind = draw.below(10);
+        if (kind < 3) {
             section = name();
             line += "[" + blanks(draw) + section + blanks(draw);
             if (!draw.chance(15)) {
                 line += draw.chance(15) ? "] x"s : "]"s;
             }
-            break;
-        case 3:
+        } else if (kind == 3) {
             line += name();
-            break;
-        case 4:
+        } else if (kind == 4) {
             line += draw.chance(50) ? ";"s + name() : ""s;
-            break;
-        default:
+        } else {
             profile.keys.emplace_back(section, name());
             line += profile.keys.back().second + blanks(draw) + "=" + blanks(draw) +
                     (draw.chance(10) ? longValue(draw) : draw.of(Values));
-            break;
         }
         profile.text += line + blanks(draw) + draw.of(LineEnds);
     }
     return profile;
 }
 
-enum class Encoding { Ansi, Utf8, Utf8Mark, Utf16le, Utf16be };
-
-std::string swapped(std::string units) {
-    for (std::size_t i = 0; i + 1 < units.size(); i += 2) {
-        std::swap(units[i], units[i + 1]);
+// The file's bytes in an encoding drawn for it, and whether Windows reads them in the ANSI code
+// page: it does so for a UTF-8 or UTF-16BE byte order mark, which Wine reads as Unicode.
+std::pair<std::string, bool> encoded(const std::string& text, Draw& draw) {
+    const std::size_t roll = draw.below(100);
+    if (roll < 30) {
+        return {utf8ToWindows1252(text), false};
     }
-    return units;
-}
-
-std::string encoded(const std::string& text, Encoding encoding, Draw& draw) {
-    switch (encoding) {
-    case Encoding::Ansi:
-        return utf8ToWindows1252(text);
-    case Encoding::Utf8:
-        return text;
-    case Encoding::Utf8Mark: {
+    if (roll < 50) {
+        return {text, false};
+    }
+    if (roll < 65) {
         std::string bytes = "\xEF\xBB\xBF" + text;
         // A stray byte that is no UTF-8.
         if (draw.chance(30)) {
             bytes.insert(3 + draw.below(text.size() + 1), 1, draw.chance(50) ? '\xE9' : '\x80');
         }
-        return bytes;
+        return {bytes, true};
     }
-    case Encoding::Utf16le:
-        return "\xFF\xFE" + utf8ToUtf16le(text);
-    case Encoding::Utf16be:
-        return "\xFE\xFF" + swapped(utf8ToUtf16le(text));
-    }
-    return text;
-}
-
-Encoding drawEncoding(Draw& draw) {
-    const std::size_t roll = draw.below(100);
-    if (roll < 30) {
-        return Encoding::Ansi;
-    }
-    if (roll < 50) {
-        return Encoding::Utf8;
-    }
-    if (roll < 65) {
-        return Encoding::Utf8Mark;
-    }
+    std::string units = utf8ToUtf16le(text);
     if (roll < 90) {
-        return Encoding::Utf16le;
+        return {"\xFF\xFE" + units, false};
     }
-    return Encoding::Utf16be;
+    for (std::size_t i = 0; i + 1 < units.size(); i += 2) {
+        std::swap(units[i], units[i + 1]);
+    }
+    return {"\xFE\xFF" + units, true};
 }
 
 // A name as a program asks for it: another case, blanks around it.
@@ -190,17 +155,7 @@ std::uint32_t fromEnvironment(const char* name, std::uint32_t fallback) {
 
 } // namespace
 
-class ProfileDifferentialTest : public TreeFixture {
-protected:
-    std::string write(const std::string& bytes) {
-        // Every text gets a file of its own name, so no cache of the platform's can answer.
-        const auto file = root / (std::to_string(files++) + ".ini");
-        writeFile(file, bytes);
-        return file.string();
-    }
-
-    int files = 0;
-};
+class ProfileDifferentialTest : public TreeFixture {};
 
 TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
     if (GetACP() != 1252) {
@@ -208,26 +163,17 @@ TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
     }
     const std::uint32_t seed = fromEnvironment("TOLVAR_PROFILE_SEED", 20261207);
     const std::uint32_t fileCount = fromEnvironment("TOLVAR_PROFILE_FILES", 300);
-    Draw draw(seed);
-
-    std::size_t queries = 0;
-    std::size_t fromFile = 0;
-    std::size_t agreements = 0;
-    std::size_t readAsAnsi = 0;
-    std::size_t readAsAnsiUnlikeWine = 0;
-    std::size_t spacesDefault = 0;
-    std::size_t quotedCut = 0;
-    std::size_t failures = 0;
+    Draw draw{std::mt19937(seed)};
+    std::map<std::string, std::size_t> tally;
+    std::size_t& failures = tally["other differences"];
     for (std::uint32_t n = 0; n < fileCount; ++n) {
         const Profile profile = generateProfile(draw);
-        const Encoding encoding = drawEncoding(draw);
-        const std::string bytes = encoded(profile.text, encoding, draw);
-        const std::string file = write(bytes);
-        // Windows reads a file with a UTF-8 or UTF-16BE mark in the ANSI code page; Wine reads
-        // it as Unicode. Windows' answers are Wine's for those ANSI characters in UTF-16LE.
-        const bool ansiOnWindows = encoding == Encoding::Utf8Mark || encoding == Encoding::Utf16be;
-        const std::string windowsFile =
-            ansiOnWindows ? write("\xFF\xFE" + utf8ToUtf16le(windows1252ToUtf8(bytes))) : file;
+        const auto [bytes, ansiOnWindows] = encoded(profile.text, draw);
+        // Every text gets a file of its own name, so no cache of the platform's can answer.
+        // Windows' answers for a file it reads as ANSI are Wine's for those characters in UTF-16LE.
+        const std::string windowsFile = (root / (std::to_string(n) + ".ini")).string();
+        writeFile(windowsFile,
+                  ansiOnWindows ? "\xFF\xFE" + utf8ToUtf16le(windows1252ToUtf8(bytes)) : bytes);
         for (int q = 0; q < 8; ++q) {
             // Mostly a key of the file, else any names of it, now and then ones it does not have.
             const auto anyName = [&] {
@@ -248,14 +194,11 @@ TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
             };
             const std::string ours = profileString(bytes, section, key, defaultText, size);
             const std::string windows = platform(windowsFile, size);
-            ++queries;
-            fromFile += ours != profileString({}, section, key, defaultText, size);
-            if (ansiOnWindows) {
-                ++readAsAnsi;
-                readAsAnsiUnlikeWine += platform(file, size) != windows;
-            }
+            ++tally["queries"];
+            tally["answered from the file"] +=
+                ours != profileString({}, section, key, defaultText, size);
             if (ours == windows) {
-                ++agreements;
+                ++tally["agreements"];
                 continue;
             }
             // A default of spaces only: Wine keeps one of them.
@@ -263,7 +206,7 @@ TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
             if (!passedDefault.empty() &&
                 passedDefault.find_first_not_of(' ') == std::string::npos && windows == " " &&
                 ours.empty()) {
-                ++spacesDefault;
+                ++tally["defaults of spaces only"];
                 continue;
             }
             // A quoted value of size - 1 characters: Wine's answer is one shorter than the start of
@@ -271,7 +214,7 @@ TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
             if (size >= 2 && characterCount(ours) == size - 1 &&
                 windows == leadingCharacters(ours, size - 2) &&
                 leadingCharacters(platform(windowsFile, size + 1), size - 1) == ours) {
-                ++quotedCut;
+                ++tally["quoted values of size - 1"];
                 continue;
             }
             if (++failures <= 20) {
@@ -283,11 +226,6 @@ TEST_F(ProfileDifferentialTest, PortableReaderAnswersAsThePlatformDoes) {
             }
         }
     }
-    std::cout << "seed " << seed << ": " << fileCount << " files, " << queries << " queries ("
-              << fromFile << " answered from the file), " << agreements
-              << " agreements; Windows' answer where Wine's differs: " << spacesDefault
-              << " defaults of spaces only, " << quotedCut << " quoted values of size - 1; "
-              << readAsAnsi << " queries of files read as ANSI (" << readAsAnsiUnlikeWine
-              << " unlike Wine's reading); " << failures << " other differences\n";
+    std::cout << "seed " << seed << ", " << fileCount << " files " << PrintToString(tally) << "\n";
     EXPECT_EQ(failures, 0U);
 }

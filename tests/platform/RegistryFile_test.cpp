@@ -7,54 +7,51 @@
 using namespace std::string_literals;
 using namespace tolvar::platform;
 
-TEST(RegistryFileTest, WindowsExportKeepsTypesDataAndDeletions) {
+TEST(RegistryFileTest, ExportsKeepTypesDataAndDeletions) {
     constexpr auto LM = RegistryRoot::LocalMachine;
     constexpr auto CU = RegistryRoot::CurrentUser;
     const RegistryValue absent{};
     const std::string lumeo = "Software\\TolvarInfo\\Lumeo";
-    ScopedEnv registry("TOLVAR_REGISTRY", fixture("registry/windows-export.reg"));
+    const std::string vantro = "Software\\TolvarInfo\\Vantro";
+    {
+        ScopedEnv registry("TOLVAR_REGISTRY", fixture("registry/windows-export.reg"));
+        expectLookups({
+            {CU, "Control Panel\\Desktop", "LogPixels", RegistryValue{4, "\x60\0\0\0"s}},
+            {CU, "Control Panel\\Desktop", "Quoted", RegistryValue{1, "say \"hi\" to C:\\Temp\0"s}},
+            {LM, lumeo, "", RegistryValue{1, "Lumeo default\0"s}},
+            {LM, "software\\tolvarINFO\\LUMEO", "installPATH",
+             RegistryValue{1, "C:\\Program Files\\Tolvar\\Lumeo\\\0"s}},
+            {LM, lumeo, "DataDir", RegistryValue{2, "%ProgramData%\\Tolvar\\Lumeo\0"s}},
+            {LM, lumeo, "Blob", RegistryValue{3, "\xde\xad\xbe\xef"s}},
+            {LM, lumeo, "Names", RegistryValue{7, "one\0two\0\0"s}},
+            {LM, lumeo, "Retired", absent},
+            {LM, "Software", "", absent},
+            {LM, vantro, "InstallPath", std::nullopt},
+            {LM, vantro + "\\Plugins", "Enabled", std::nullopt},
+            {LM, vantro + "Beta", "InstallPath", RegistryValue{1, "D:\\Beta\0"s}},
+            {LM, "Control Panel\\Desktop", "LogPixels", std::nullopt},
+        });
+    }
+    // The older format holds ANSI text.
+    ScopedEnv registry("TOLVAR_REGISTRY", fixture("registry/regedit4-ansi.reg"));
     expectLookups({
-        {CU, "Control Panel\\Desktop", "LogPixels", RegistryValue{4, "\x60\0\0\0"s}},
-        {CU, "Control Panel\\Desktop", "Quoted", RegistryValue{1, "say \"hi\" to C:\\Temp\0"s}},
-        {LM, lumeo, "", RegistryValue{1, "Lumeo default\0"s}},
-        {LM, "software\\tolvarINFO\\LUMEO", "installPATH",
-         RegistryValue{1, "C:\\Program Files\\Tolvar\\Lumeo\\\0"s}},
-        {LM, lumeo, "DataDir", RegistryValue{2, "%ProgramData%\\Tolvar\\Lumeo\0"s}},
-        {LM, lumeo, "Blob", RegistryValue{3, "\xde\xad\xbe\xef"s}},
-        {LM, lumeo, "Names", RegistryValue{7, "one\0two\0\0"s}},
-        {LM, lumeo, "Retired", absent},
-        {LM, "Software", "", absent},
-        {LM, "Software\\TolvarInfo\\Vantro", "InstallPath", std::nullopt},
-        {LM, "Software\\TolvarInfo\\Vantro\\Plugins", "Enabled", std::nullopt},
-        {LM, "Software\\TolvarInfo\\VantroBeta", "InstallPath", RegistryValue{1, "D:\\Beta\0"s}},
-        {LM, "Control Panel\\Desktop", "LogPixels", std::nullopt},
+        {LM, vantro, "InstallPath", RegistryValue{1, "C:\\Programme\\Tolvär\0"s}},
+        {LM, vantro, "DataDir", RegistryValue{2, "%TEMP%\\Tolvär\0"s}},
     });
 }
 
-TEST(RegistryFileTest, Regedit4FileHoldsAnsiText) {
-    ScopedEnv registry("TOLVAR_REGISTRY", fixture("registry/regedit4-ansi.reg"));
-    const std::string vantro = "Software\\TolvarInfo\\Vantro";
-    EXPECT_EQ(queryRegistryValue(RegistryRoot::LocalMachine, vantro, "InstallPath"),
-              (RegistryValue{1, "C:\\Programme\\Tolvär\0"s}));
-    EXPECT_EQ(queryRegistryValue(RegistryRoot::LocalMachine, vantro, "DataDir"),
-              (RegistryValue{2, "%TEMP%\\Tolvär\0"s}));
+// A UTF-8 byte order mark is dropped: the file reads as it does without one.
+TEST(RegistryFileTest, AUtf8ByteOrderMarkIsDropped) {
+    const std::string text = "REGEDIT4\r\n[HKLM\\A]\r\n\"v\"=\"caf\xC3\xA9\"\r\n";
+    for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text}) {
+        EXPECT_EQ(RegistryStore::parse(bytes).value("HKLM\\A", "v"),
+                  (RegistryValue{1, "c\0a\0f\0\xE9\0\0\0"s}));
+    }
 }
 
 // A path of `depth` keys below HKLM, each named `name`.
 std::string deepKey(std::size_t depth, const std::string& name = "k") {
-    std::string path = "HKLM";
-    for (std::size_t i = 0; i < depth; ++i) {
-        path += "\\" + name;
-    }
-    return path;
-}
-
-std::string repeated(std::size_t count, const std::string& piece) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        text += piece;
-    }
-    return text;
+    return "HKLM" + repeated(depth, "\\" + name);
 }
 
 TEST(RegistryFileTest, MalformedLinesAreNamed) {

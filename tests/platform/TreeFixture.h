@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Each test gets its own folder under the system temp directory, removed afterwards even when a
 // test left read-only or immutable entries behind.
@@ -56,6 +57,14 @@ template <typename F> std::string failureOf(F&& call) {
 
 inline std::string quoted(const char* description, const std::filesystem::path& path) {
     return std::string(description) + ": '" + path.string() + "'";
+}
+
+inline std::string repeated(std::size_t count, std::string_view piece) {
+    std::string text;
+    for (; count > 0; --count) {
+        text += piece;
+    }
+    return text;
 }
 
 // A file below tests/platform/fixtures, as the platform under test names it.

@@ -6,18 +6,6 @@
 using namespace std::string_literals;
 using namespace tolvar::modAPIs;
 
-namespace {
-
-std::string repeated(const std::string& piece, std::size_t times) {
-    std::string text;
-    for (std::size_t i = 0; i < times; ++i) {
-        text += piece;
-    }
-    return text;
-}
-
-} // namespace
-
 class modAPIsTest : public TreeFixture {};
 
 // Only a string asked as a string and a 32-bit number asked as one are read; anything else,
@@ -26,7 +14,7 @@ TEST_F(modAPIsTest, ReadRegistryValueGivesStringsAndNumbersOfTheTypeAsked) {
     writeFile(
         root / "registry.reg",
         "REGEDIT4\n[HKLM\\Lumeo]\n\"Path\"=\"C:\\\\Apps\"\n\"Data\"=hex(2):41,00\n\"Over\"=\"" +
-            repeated("x", 32767) +
+            repeated(32767, "x") +
             "\"\n[HKCU\\Desktop]\n\"LogPixels\"=dword:60\n\"AllBits\"=dword:ffffffff\n");
     ScopedEnv registry("TOLVAR_REGISTRY", (root / "registry.reg").string());
     const struct {
@@ -54,17 +42,17 @@ TEST_F(modAPIsTest, ReadRegistryValueGivesStringsAndNumbersOfTheTypeAsked) {
 
 // The profile is read into a buffer of 255 characters, the last of them the closing NUL.
 TEST_F(modAPIsTest, ReadConfigValueGivesAtMost254Characters) {
-    writeFile(root / "TOLVARCONFIG.INI", "[ScrReso]\nX=" + repeated("1", 300) + "\n");
+    writeFile(root / "TOLVARCONFIG.INI", "[ScrReso]\nX=" + repeated(300, "1") + "\n");
     ScopedEnv drive("TOLVAR_ROOT", root.string());
-    EXPECT_EQ(ReadConfigValue("ScrReso", "X", "0"), repeated("1", 254));
+    EXPECT_EQ(ReadConfigValue("ScrReso", "X", "0"), repeated(254, "1"));
     EXPECT_EQ(ReadConfigValue("ScrReso", "Y", "0"), "0");
 }
 
 TEST(modAPIsTrimTest, TrimAtNullCountsCharactersInASixteenBitPosition) {
-    const std::string nearLimit = repeated("é", 32766);
+    const std::string nearLimit = repeated(32766, "é");
     EXPECT_EQ(TrimAtNull("C:\\Apps\0\0junk"s), "C:\\Apps");
     EXPECT_EQ(TrimAtNull(nearLimit + '\0'), nearLimit);
-    EXPECT_EQ(TrimAtNull(repeated("x", 40000)), repeated("x", 40000));
-    EXPECT_EQ(failureOf([] { TrimAtNull(repeated("x", 32767) + '\0'); }),
+    EXPECT_EQ(TrimAtNull(repeated(40000, "x")), repeated(40000, "x"));
+    EXPECT_EQ(failureOf([] { TrimAtNull(repeated(32767, "x") + '\0'); }),
               tolvar::rt::desc::Overflow);
 }
