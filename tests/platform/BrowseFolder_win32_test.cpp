@@ -6,56 +6,39 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
+#include <future>
 
 using namespace tolvar;
 
 namespace {
 
-// Waits on another thread for the shell's folder dialog, notes whether it shows the program's
-// title, and answers it with `command` (IDOK or IDCANCEL).
-class DialogAnswer {
-public:
-    explicit DialogAnswer(WPARAM command)
-        : thread_([this, command] {
-              // Several dialogs may come and go; the one to answer carries the program's title.
-              HWND dialog = nullptr;
-              for (int i = 0; i < 1000 && !titled_; ++i) {
-                  Sleep(20);
-                  dialog = FindWindowA("#32770", nullptr);
-                  titled_ =
-                      dialog != nullptr && IsWindowVisible(dialog) &&
-                      FindWindowExA(dialog, nullptr, "Static", "Select a directory.") != nullptr;
-              }
-              if (dialog != nullptr) {
-                  PostMessageA(dialog, WM_COMMAND, titled_ ? command : IDCANCEL, 0);
-              }
-          }) {}
-    ~DialogAnswer() {
-        if (thread_.joinable()) {
-            thread_.join();
+// Waits on another thread for the shell's folder dialog and answers it with `command` (IDOK or
+// IDCANCEL); the result says whether it showed the program's title. Several dialogs may come and
+// go: the one to answer carries that title, and any other left is cancelled.
+std::future<bool> answerDialog(WPARAM command) {
+    return std::async(std::launch::async, [command] {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 1000; ++i) {
+            Sleep(20);
+            dialog = FindWindowA("#32770", nullptr);
+            if (dialog != nullptr && IsWindowVisible(dialog) &&
+                FindWindowExA(dialog, nullptr, "Static", "Select a directory.") != nullptr) {
+                PostMessageA(dialog, WM_COMMAND, command, 0);
+                return true;
+            }
         }
-    }
-    bool titled() {
-        thread_.join();
-        return titled_;
-    }
-
-private:
-    std::atomic<bool> titled_ = false;
-    std::thread thread_;
-};
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return false;
+    });
+}
 
 TEST(BrowseFolder, TheShellsDialogGivesAFileSystemFolderOrOnCancelTheEmptyText) {
-    {
-        DialogAnswer cancel(IDCANCEL);
-        EXPECT_EQ(modAPIs::BrowseFolder(nullptr, true, true), QString());
-        EXPECT_TRUE(cancel.titled());
-    }
-    DialogAnswer ok(IDOK);
+    auto cancel = answerDialog(IDCANCEL);
+    EXPECT_EQ(modAPIs::BrowseFolder(nullptr, true, true), QString());
+    EXPECT_TRUE(cancel.get());
+    auto ok = answerDialog(IDOK);
     const QString chosen = modAPIs::BrowseFolder(nullptr, true, true);
-    EXPECT_TRUE(ok.titled());
+    EXPECT_TRUE(ok.get());
     EXPECT_TRUE(QFileInfo(chosen).isDir()) << chosen.toStdString();
 }
 
