@@ -6,13 +6,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// 100-nanosecond ticks from 1601 to 1970.
-constexpr unsigned long long UnixEpoch = 116'444'736'000'000'000ULL;
-
-} // namespace
-
 std::string describeEntry(const fs::path& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
@@ -34,6 +27,8 @@ void setTimes(const fs::path& path, long long second) {
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     ASSERT_NE(entry, INVALID_HANDLE_VALUE) << path;
+    // 100-nanosecond ticks from 1601 to 1970, then the time asked for.
+    constexpr unsigned long long UnixEpoch = 116'444'736'000'000'000ULL;
     const unsigned long long ticks =
         UnixEpoch + static_cast<unsigned long long>(second) * 10'000'000 + 1'234'567;
     const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
