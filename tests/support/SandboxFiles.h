@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <utility>
+#include <vector>
 
 // Failure messages show texts as text.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -28,6 +30,18 @@ inline void writeFile(const QString& path, const QByteArray& content) {
 inline QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Writes the registry file the Linux build reads, recording each product's install path.
+inline void writeRegistry(const QString& path,
+                          const std::vector<std::pair<QString, QString>>& installPaths) {
+    QString text = QStringLiteral("Windows Registry Editor Version 5.00\r\n");
+    for (const auto& [product, directory] : installPaths) {
+        text += QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\TolvarInfo\\%1]\r\n"
+                               "\"InstallPath\"=\"%2\"\r\n")
+                    .arg(product, directory);
+    }
+    writeFile(path, text.toUtf8());
 }
 
 } // namespace tolvar::testsupport
