@@ -24,14 +24,10 @@ public:
         kill();
         waitForFinished(5000);
     }
-    // Killed, as an update ends it; waits a while for that.
-    bool ended() {
-        waitForFinished(5000);
-        return state() == NotRunning && exitStatus() == CrashExit;
-    }
-    // Still running a while after it was asked: what ends it has had time to.
-    bool running() {
-        waitForFinished(200);
+    // Killed (waiting a while for that), or still running after a while.
+    bool ended() { return !running(5000) && exitStatus() == CrashExit; }
+    bool running(int milliseconds = 200) {
+        waitForFinished(milliseconds);
         return state() == Running;
     }
 };
