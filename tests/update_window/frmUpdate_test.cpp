@@ -8,6 +8,7 @@
 #include "update_window/frmUpdate.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 using namespace tolvar;
 using namespace Qt::Literals::StringLiterals;
@@ -178,17 +180,54 @@ TEST_F(UpdateWindow, ExitAsksAndOnlyYesEndsTheProgram) {
     }
 }
 
-// Started by hand, the user is told why the window could not load (started with a command line,
-// the built program logs it instead).
-TEST(UpdateWindowLoad, AFailureIsShownAndEndsTheProgram) {
-    EXPECT_EXIT(
-        {
-            qputenv("TOLVAR_INJECT_FAILURE", "Form_Load:Overflow");
-            const testsupport::ModalAnswer answer = testsupport::answerOwnBox(0);
-            frmUpdate().showForm();
-            std::_Exit(7);
-        },
-        ::testing::ExitedWithCode(1), "\\[Form_Load: Overflow\\]");
+// A load failure started by hand is shown; started with a command line, it goes to the log that
+// names, at the drive's root, or a log that cannot be written is shown. Every case ends the
+// process, so each runs in a death test's child, which runs this test again: it finds the
+// parent's root in its environment and makes none of its own. The log is read back in the parent.
+TEST(UpdateWindowLoad, AFailureIsShownOrLoggedAndEndsTheProgram) {
+    std::optional<QTemporaryDir> temporary;
+    if (qEnvironmentVariableIsEmpty("TOLVAR_ROOT")) {
+        temporary.emplace();
+        ASSERT_TRUE(temporary->isValid() && QDir(temporary->path()).mkpath(u"UpdLogs"_s));
+        qputenv("TOLVAR_ROOT", QFile::encodeName(temporary->path()));
+    }
+    QFile log(QDir(qEnvironmentVariable("TOLVAR_ROOT")).filePath(u"UpdLogs/PC07.log"_s));
+    const QByteArray logged = "[START]\r\nError:Load:Overflow\r\n[END]\r\n";
+    const struct {
+        const char *command, *failure;
+        int status;
+        QByteArray log;
+        const char* shown;
+    } cases[] = {{"x:y:PC07:UpdLogs:ignored", "x\r\ny\tz, lone\rreturn and\nfeed, [end] [END]", 1,
+                  "[START]\r\nError:Load:x;y  z, lone\rreturn and\nfeed, [end] [END]\r\n[END]\r\n",
+                  ""},
+                 {"", "Overflow", 1, "<no log>", "\\[Form_Load: Overflow\\]"},
+                 {"x:y:PC07", "Overflow", 2, "<no log>", "LogErrorLAN: Subscript out of range"},
+                 // ".." at the drive's root stays there, as on Windows.
+                 {"x:y:PC07:../../UpdLogs", "Overflow", 1, logged, ""},
+                 {"x:y:../../../UpdLogs/PC07:UpdLogs/..", "Overflow", 1, logged, ""},
+                 // A network path, which the stand-in for the drive does not have.
+                 {"x:y:PC07:", "Overflow", 2, "<no log>", "LogErrorLAN: Path not found"}};
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.write("an earlier run's log, longer than this one\r\n");
+    log.close();
+    for (const auto& c : cases) {
+        EXPECT_EXIT(
+            {
+                qputenv("TOLVAR_INJECT_FAILURE", QByteArray("Form_Load:") + c.failure);
+                rt::app::setCommandForTesting(QString::fromLatin1(c.command));
+                const testsupport::ModalAnswer answer = testsupport::answerOwnBox(0);
+                frmUpdate().showForm();
+                std::_Exit(7);
+            },
+            ::testing::ExitedWithCode(c.status), c.shown)
+            << c.command;
+        EXPECT_EQ(log.open(QIODevice::ReadOnly) ? log.readAll() : "<no log>", c.log) << c.command;
+        log.remove();
+    }
+    if (temporary) {
+        qunsetenv("TOLVAR_ROOT");
+    }
 }
 
 } // namespace
