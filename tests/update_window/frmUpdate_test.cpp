@@ -103,10 +103,10 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) 
     EXPECT_FALSE(window.lblProg->isVisible());
 }
 
-// The run ends the products' helpers, replaces each ticked row's folder and drops every input
-// that arrives meanwhile.
+// The run ends the products' helpers first (the updater's tests hold which ones), replaces each
+// ticked row's folder and drops every input that arrives meanwhile.
 TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
-    Helper agent(u"norvikAgent.exe"_s), agentW(u"norvikAgentW.exe"_s), node(u"Node.exe"_s);
+    Helper agent(u"norvikAgent.exe"_s);
     choose(0, lumeo);
     choose(1, vantro);
     // Fires at the run's first yield: the first helper has been ended, and no progress shows yet.
@@ -122,9 +122,7 @@ TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
     EXPECT_EQ(agentOf(vantro), "new agent");
     QTest::keyClicks(widget(u"txtDataDir_0"_s), u"x"_s);
     EXPECT_EQ(window.txtDataDir[0].text(), lumeo + u"x"_s) << "the window takes input again";
-    for (Helper* helper : {&agent, &agentW, &node}) {
-        EXPECT_TRUE(helper->ended()) << helper->arguments().join(u' ').toStdString();
-    }
+    EXPECT_TRUE(agent.ended());
 }
 
 // Ticking takes the registry's directory, browsing replaces it unless cancelled, and unticking

@@ -9,14 +9,16 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sys/file.h>
 
 using namespace Qt::Literals::StringLiterals;
 using Helper = tolvar::testsupport::HelperProcess;
 using tolvar::testsupport::readFile;
 using tolvar::testsupport::writeFile;
+using tolvar::testsupport::writeRegistry;
 
 namespace {
 
@@ -25,9 +27,6 @@ struct Result {
     QByteArray out, err;
 
     QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
-    QJsonValue product(int row, const QString& field) const {
-        return json()[u"products"_s][row][field];
-    }
     // The lines, with each copy's time as "T".
     QString lines() const {
         return QString::fromUtf8(out).replace(QRegularExpression(u"\\d+\\.\\d s\\)"_s), u"T s)"_s);
@@ -40,25 +39,18 @@ class Updater : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(sandbox.isValid());
-        ASSERT_TRUE(QDir().mkpath(program));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVAR_UPDATER), updater));
         writeFile(source + u"/agent.cfg"_s, "new agent");
         writeFile(source + u"/lib/runtime.dll"_s, "runtime");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVAR_UPDATER), updater));
         writeFile(lumeo + u"/Norvik/agent.cfg"_s, "old agent");
         writeFile(lumeo + u"/Norvik/obsolete.dll"_s, "obsolete");
         ASSERT_TRUE(QDir().mkpath(vantro));
-        setRegistry({{u"Lumeo"_s, lumeo}, {u"Vantro"_s, vantro}});
-    }
-
-    void setRegistry(const std::vector<std::pair<QString, QString>>& installPaths) {
-        tolvar::testsupport::writeRegistry(registry, installPaths);
+        writeRegistry(registry, {{u"Lumeo"_s, lumeo}, {u"Vantro"_s, vantro}});
+        qputenv("TOLVAR_REGISTRY", QFile::encodeName(registry));
     }
 
     Result run(const QStringList& arguments) const {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"TOLVAR_REGISTRY"_s, registry);
-        process.setProcessEnvironment(environment);
         process.start(updater, arguments);
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(60000));
@@ -125,34 +117,27 @@ TEST_F(Updater, AProductWhoseFolderIsTheSourcesIsLeftAloneUntilTheSourceChanges)
 
 TEST_F(Updater, CheckSaysWhatWouldBeDoneAndTouchesNothing) {
     Helper agent(u"norvikAgent.exe"_s);
-    const Result check = run({u"--check"_s, u"--json"_s});
+    const Result check = run({u"--check"_s});
     EXPECT_EQ(check.exitCode, 0);
-    EXPECT_TRUE(check.json()[u"check"_s].toBool());
-    EXPECT_EQ(check.product(1, u"outcome"_s), u"would-update"_s);
+    EXPECT_EQ(check.out, "Lumeo: would update (2 files, 16 bytes)\n"
+                         "Vantro: would update (2 files, 16 bytes)\n");
     EXPECT_TRUE(agent.running());
     EXPECT_EQ(readFile(lumeo + u"/Norvik/agent.cfg"_s), "old agent");
     EXPECT_EQ(QDir(vantro).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-    EXPECT_EQ(run({u"--check"_s}).out, "Lumeo: would update (2 files, 16 bytes)\n"
-                                       "Vantro: would update (2 files, 16 bytes)\n");
 }
 
 // A product's folder that another update holds (its lock), or that holds an entry this program
 // did not make under a name it works with, fails that product alone and is left as it was. The
 // held one means "try again later" (1618, 82 in 8 bits), unless something else failed.
 TEST_F(Updater, AFailedProductKeepsItsFolderAndABusyOneMeansTryAgainLater) {
-    QProcess holder;
-    // Held by flock itself (-o), so ending it lets go at once; its command ends with it.
-    holder.start(u"flock"_s, {u"-o"_s, lumeo + u"/Norvik.tolvar-lock"_s, u"sh"_s, u"-c"_s,
-                              u"while kill -0 $PPID; do sleep 0.1; done"_s});
-    for (int i = 0; i < 2000 && !QFile::exists(lumeo + u"/Norvik.tolvar-lock"_s); ++i) {
-        QTest::qSleep(1);
-    }
-    QTest::qSleep(100);
+    // Held as another update holds it, until this test lets go.
+    QFile lock(lumeo + u"/Norvik.tolvar-lock"_s);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly) && ::flock(lock.handle(), LOCK_EX) == 0);
     writeFile(vantro + u"/Norvik/agent.cfg"_s, "old agent");
     writeFile(vantro + u"/Norvik.tolvar-old"_s, "someone else's");
     const Result failed = run({u"--json"_s});
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_EQ(failed.product(1, u"files"_s), 0) << "nothing was copied";
+    EXPECT_EQ(failed.json()[u"products"_s][1][u"files"_s], 0) << "nothing was copied";
     const QString prefix = u"failed, its Norvik folder is as it was: "_s;
     EXPECT_EQ(run({}).lines(), u"Lumeo: %1Another update is working on this folder: '%2/Norvik'\n"
                                "Vantro: %1File already exists: '%3/Norvik.tolvar-old'\n"_s.arg(
@@ -166,8 +151,7 @@ TEST_F(Updater, AFailedProductKeepsItsFolderAndABusyOneMeansTryAgainLater) {
     const Result busy = run({});
     EXPECT_EQ(busy.exitCode, 1618 % 256);
     EXPECT_TRUE(busy.lines().endsWith(u"Vantro: updated (2 files, 16 bytes, T s)\n"_s));
-    holder.kill();
-    holder.waitForFinished(5000);
+    lock.close();
     EXPECT_EQ(run({}).lines(), u"Lumeo: updated (2 files, 16 bytes, T s)\nVantro: unchanged\n"_s);
 }
 
@@ -177,7 +161,7 @@ TEST_F(Updater, AFailedProductKeepsItsFolderAndABusyOneMeansTryAgainLater) {
 TEST_F(Updater, AProductThatIsNotInstalledFailsTheRunOnlyWhenItWasNamed) {
     // Up to two of the registry's trailing separators go.
     const QString gone = sandbox.filePath(u"uninstalled"_s);
-    setRegistry({{u"Lumeo"_s, gone + u"///"_s}, {u"Vantro"_s, u"//host/share"_s}});
+    writeRegistry(registry, {{u"Lumeo"_s, gone + u"///"_s}, {u"Vantro"_s, u"//host/share"_s}});
     const Result stale = run({});
     EXPECT_EQ(stale.exitCode, 0);
     EXPECT_EQ(stale.lines(), u"Lumeo: not installed: Folder not exists %1/\n"_s.arg(gone));
@@ -202,7 +186,6 @@ TEST_F(Updater, AWrongCommandLineOrNoSourceChangesNothingAndExitsWith2) {
         const Result refused = run(arguments + QStringList{u"--json"_s});
         EXPECT_EQ(refused.exitCode, 2) << arguments.join(u' ').toStdString();
         EXPECT_EQ(refused.json()[u"exitCode"_s].toInt(), 2);
-        EXPECT_FALSE(refused.json()[u"error"_s].toString().isEmpty());
         EXPECT_TRUE(refused.err.startsWith("tolvar-norvik-update: "));
     }
     ASSERT_TRUE(QDir(source).removeRecursively());
