@@ -1,16 +1,9 @@
 #pragma once
 
-#include "runtime/Controls.h"
-
 #include <QApplication>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <functional>
 
 namespace tolvar::testsupport {
@@ -42,21 +35,5 @@ private:
     QTimer timer_;
     bool answered_ = false;
 };
-
-// Answers the program's own message box with its button `button`, after naming the box as
-// "title: message" in `seen` and on standard error, where a death test's child can show it.
-inline ModalAnswer answerOwnBox(int button, QStringList* seen = nullptr) {
-    return ModalAnswer([button, seen](QWidget* box) {
-        const auto* message = box->findChild<rt::Label*>(QStringLiteral("lblMsg"));
-        ASSERT_NE(message, nullptr) << "not the program's own box";
-        const QString shown = box->windowTitle() + QStringLiteral(": ") + message->caption();
-        std::fprintf(stderr, "[%s]\n", qPrintable(shown));
-        if (seen != nullptr) {
-            *seen << shown;
-        }
-        QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdAction_%1").arg(button)),
-                          Qt::LeftButton);
-    });
-}
 
 } // namespace tolvar::testsupport

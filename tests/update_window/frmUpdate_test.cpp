@@ -1,3 +1,4 @@
+#include "message_box/frmMsgBox.h"
 #include "platform/BrowseFolder.h"
 #include "platform/FolderOps.h"
 #include "runtime/Application.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -17,8 +19,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <tuple>
 
 using namespace tolvar;
 using namespace Qt::Literals::StringLiterals;
@@ -29,9 +33,18 @@ using Helper = tolvar::testsupport::HelperProcess;
 using tolvar::testsupport::readFile;
 using tolvar::testsupport::writeFile;
 
-// A product's own file, which tells whose folder it is in.
-QByteArray agentOf(const QString& product) {
-    return readFile(product + u"/Norvik/agent.cfg"_s);
+// Answers the program's own message box with its button `button`, after naming the box as
+// "title: message" in `seen` and on standard error, where a death test's child can show it.
+testsupport::ModalAnswer answerOwnBox(int button, QStringList& seen) {
+    return testsupport::ModalAnswer([button, &seen](QWidget* shown) {
+        auto* box = qobject_cast<frmMsgBox*>(shown);
+        ASSERT_NE(box, nullptr);
+        const QString seenAs = box->windowTitle() + u": "_s + box->lblMsg->caption();
+        std::fprintf(stderr, "[%s]\n", qPrintable(seenAs));
+        seen << seenAs;
+        QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_%1"_s.arg(button)),
+                          Qt::LeftButton);
+    });
 }
 
 class UpdateWindow : public ::testing::Test {
@@ -66,11 +79,16 @@ protected:
     // Clicks the control `name`; the program's own box that comes meanwhile, if one does, is
     // recorded and answered with its button `answer`.
     void click(const QString& name, int answer = 0) {
-        const testsupport::ModalAnswer modal = testsupport::answerOwnBox(answer, &boxes);
+        const testsupport::ModalAnswer modal = answerOwnBox(answer, boxes);
         QTest::mouseClick(widget(name), Qt::LeftButton);
     }
 
     QWidget* widget(const QString& name) { return window.findChild<QWidget*>(name); }
+    // The products' own files, which tell whose folder each is.
+    QByteArray agents() const {
+        return readFile(lumeo + u"/Norvik/agent.cfg"_s) + '|' +
+               readFile(vantro + u"/Norvik/agent.cfg"_s);
+    }
 
     QTemporaryDir sandbox;
     const QString programDir = sandbox.filePath(u"program"_s);
@@ -98,8 +116,7 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) 
                                   u"standard: Please enter path of Lumeo"_s,
                                   u"standard: Folder not exists "_s + missing,
                                   u"UpdateNorvikOnMachine: Disk full"_s}));
-    EXPECT_EQ(agentOf(lumeo), "old agent");
-    EXPECT_EQ(agentOf(vantro), "old agent");
+    EXPECT_EQ(agents(), "old agent|old agent");
     EXPECT_FALSE(window.lblProg->isVisible());
 }
 
@@ -118,15 +135,13 @@ TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
     click(u"cmdUpdate"_s);
     EXPECT_EQ(boxes, QStringList{u"TolvarNorvikUpdater: [Lumeo] Update Successfully.\r\n"
                                  "[Vantro] Update Successfully."_s});
-    EXPECT_EQ(agentOf(lumeo), "new agent");
-    EXPECT_EQ(agentOf(vantro), "new agent");
+    EXPECT_EQ(agents(), "new agent|new agent");
     QTest::keyClicks(widget(u"txtDataDir_0"_s), u"x"_s);
     EXPECT_EQ(window.txtDataDir[0].text(), lumeo + u"x"_s) << "the window takes input again";
     EXPECT_TRUE(agent.ended());
 }
 
-// Ticking takes the registry's directory, browsing replaces it unless cancelled, and unticking
-// empties the row.
+// Unticking empties the row; a cancelled browse leaves it as it was.
 TEST_F(UpdateWindow, ARowsDirectoryComesFromTheRegistryOrTheBrowser) {
     testsupport::writeRegistry(registry,
                                {{u"Lumeo"_s, u"/opt/Lumeo"_s}, {u"Vantro"_s, u"/opt/Vantro"_s}});
@@ -190,37 +205,32 @@ TEST(UpdateWindowLoad, AFailureIsShownOrLoggedAndEndsTheProgram) {
         qputenv("TOLVAR_ROOT", QFile::encodeName(temporary->path()));
     }
     QFile log(QDir(qEnvironmentVariable("TOLVAR_ROOT")).filePath(u"UpdLogs/PC07.log"_s));
-    const QByteArray logged = "[START]\r\nError:Load:Overflow\r\n[END]\r\n";
-    const struct {
-        const char *command, *failure;
-        int status;
-        QByteArray log;
-        const char* shown;
-    } cases[] = {{"x:y:PC07:UpdLogs:ignored", "x\r\ny\tz, lone\rreturn and\nfeed, [end] [END]", 1,
-                  "[START]\r\nError:Load:x;y  z, lone\rreturn and\nfeed, [end] [END]\r\n[END]\r\n",
-                  ""},
-                 {"", "Overflow", 1, "<no log>", "\\[Form_Load: Overflow\\]"},
-                 {"x:y:PC07", "Overflow", 2, "<no log>", "LogErrorLAN: Subscript out of range"},
-                 // ".." at the drive's root stays there, as on Windows.
-                 {"x:y:PC07:../../UpdLogs", "Overflow", 1, logged, ""},
-                 {"x:y:../../../UpdLogs/PC07:UpdLogs/..", "Overflow", 1, logged, ""},
-                 // A network path, which the stand-in for the drive does not have.
-                 {"x:y:PC07:", "Overflow", 2, "<no log>", "LogErrorLAN: Path not found"}};
+    const std::tuple<const char*, const char*, int, QByteArray, const char*> cases[] = {
+        {"x:y:PC07:UpdLogs:ignored", "x\r\ny\tz, lone\rreturn and\nfeed, [end] [END]", 1,
+         "[START]\r\nError:Load:x;y  z, lone\rreturn and\nfeed, [end] [END]\r\n[END]\r\n", ""},
+        {"", "Overflow", 1, "<no log>", "\\[Form_Load: Overflow\\]"},
+        {"x:y:PC07", "Overflow", 2, "<no log>", "LogErrorLAN: Subscript out of range"},
+        // ".." at the drive's root stays there, as on Windows.
+        {"x:y:../../../UpdLogs/PC07:UpdLogs/..", "Overflow", 1,
+         "[START]\r\nError:Load:Overflow\r\n[END]\r\n", ""},
+        // A network path, which the stand-in for the drive does not have.
+        {"x:y:PC07:", "Overflow", 2, "<no log>", "LogErrorLAN: Path not found"}};
     ASSERT_TRUE(log.open(QIODevice::WriteOnly));
     log.write("an earlier run's log, longer than this one\r\n");
     log.close();
-    for (const auto& c : cases) {
+    for (const auto& [command, failure, status, logged, shown] : cases) {
         EXPECT_EXIT(
             {
-                qputenv("TOLVAR_INJECT_FAILURE", QByteArray("Form_Load:") + c.failure);
-                rt::app::setCommandForTesting(QString::fromLatin1(c.command));
-                const testsupport::ModalAnswer answer = testsupport::answerOwnBox(0);
+                qputenv("TOLVAR_INJECT_FAILURE", QByteArray("Form_Load:") + failure);
+                rt::app::setCommandForTesting(QString::fromLatin1(command));
+                QStringList seen;
+                const testsupport::ModalAnswer answer = answerOwnBox(0, seen);
                 frmUpdate().showForm();
                 std::_Exit(7);
             },
-            ::testing::ExitedWithCode(c.status), c.shown)
-            << c.command;
-        EXPECT_EQ(log.open(QIODevice::ReadOnly) ? log.readAll() : "<no log>", c.log) << c.command;
+            ::testing::ExitedWithCode(status), shown)
+            << command;
+        EXPECT_EQ(log.open(QIODevice::ReadOnly) ? log.readAll() : "<no log>", logged) << command;
         log.remove();
     }
     if (temporary) {
