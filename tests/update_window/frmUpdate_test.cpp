@@ -3,9 +3,8 @@
 #include "platform/FolderOps.h"
 #include "runtime/Application.h"
 #include "runtime/StandardMessageBox.h"
-#include "support/HelperProcess.h"
 #include "support/ModalAnswer.h"
-#include "support/SandboxFiles.h"
+#include "support/Sandbox.h"
 #include "update_window/frmUpdate.h"
 
 #include <QApplication>
@@ -29,14 +28,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-using Helper = tolvar::testsupport::HelperProcess;
-using tolvar::testsupport::readFile;
-using tolvar::testsupport::writeFile;
+using namespace tolvar::testsupport;
 
 // Answers the program's own message box with its button `button`, after naming the box as
 // "title: message" in `seen` and on standard error, where a death test's child can show it.
-testsupport::ModalAnswer answerOwnBox(int button, QStringList& seen) {
-    return testsupport::ModalAnswer([button, &seen](QWidget* shown) {
+ModalAnswer answerOwnBox(int button, QStringList& seen) {
+    return ModalAnswer([button, &seen](QWidget* shown) {
         auto* box = qobject_cast<frmMsgBox*>(shown);
         ASSERT_NE(box, nullptr);
         const QString seenAs = box->windowTitle() + u": "_s + box->lblMsg->caption();
@@ -66,7 +63,6 @@ protected:
     }
 
     void TearDown() override {
-        qunsetenv("TOLVAR_REGISTRY");
         rt::setStandardMessageBoxHook(nullptr);
         platform::testing::clearInjectedFailures();
     }
@@ -79,11 +75,10 @@ protected:
     // Clicks the control `name`; the program's own box that comes meanwhile, if one does, is
     // recorded and answered with its button `answer`.
     void click(const QString& name, int answer = 0) {
-        const testsupport::ModalAnswer modal = answerOwnBox(answer, boxes);
-        QTest::mouseClick(widget(name), Qt::LeftButton);
+        const ModalAnswer modal = answerOwnBox(answer, boxes);
+        QTest::mouseClick(window.findChild<QWidget*>(name), Qt::LeftButton);
     }
 
-    QWidget* widget(const QString& name) { return window.findChild<QWidget*>(name); }
     // The products' own files, which tell whose folder each is.
     QByteArray agents() const {
         return readFile(lumeo + u"/Norvik/agent.cfg"_s) + '|' +
@@ -99,8 +94,6 @@ protected:
     frmUpdate window;
 };
 
-// The check stops at its first problem before anything is touched, and a run that fails is
-// reported under its name and stops with every row as it was.
 TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) {
     const QString missing = sandbox.filePath(u"no such dir"_s);
     click(u"cmdUpdate"_s);
@@ -123,28 +116,27 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) 
 // The run ends the products' helpers first (the updater's tests hold which ones), replaces each
 // ticked row's folder and drops every input that arrives meanwhile.
 TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
-    Helper agent(u"norvikAgent.exe"_s);
+    HelperProcess agent(u"norvikAgent.exe"_s);
     choose(0, lumeo);
     choose(1, vantro);
     // Fires at the run's first yield: the first helper has been ended, and no progress shows yet.
     QTimer::singleShot(0, &window, [this] {
         EXPECT_FALSE(window.lblProg->isVisible());
-        QTest::mouseClick(widget(u"chkPrd_0"_s), Qt::LeftButton);
-        QTest::keyClicks(widget(u"txtDataDir_0"_s), u"xyz"_s);
+        QTest::mouseClick(window.chkPrd[0].widget(), Qt::LeftButton);
+        QTest::keyClicks(window.txtDataDir[0].widget(), u"xyz"_s);
     });
     click(u"cmdUpdate"_s);
     EXPECT_EQ(boxes, QStringList{u"TolvarNorvikUpdater: [Lumeo] Update Successfully.\r\n"
                                  "[Vantro] Update Successfully."_s});
     EXPECT_EQ(agents(), "new agent|new agent");
-    QTest::keyClicks(widget(u"txtDataDir_0"_s), u"x"_s);
+    QTest::keyClicks(window.txtDataDir[0].widget(), u"x"_s);
     EXPECT_EQ(window.txtDataDir[0].text(), lumeo + u"x"_s) << "the window takes input again";
     EXPECT_TRUE(agent.ended());
 }
 
 // Unticking empties the row; a cancelled browse leaves it as it was.
 TEST_F(UpdateWindow, ARowsDirectoryComesFromTheRegistryOrTheBrowser) {
-    testsupport::writeRegistry(registry,
-                               {{u"Lumeo"_s, u"/opt/Lumeo"_s}, {u"Vantro"_s, u"/opt/Vantro"_s}});
+    writeRegistry(registry, {{u"Lumeo"_s, u"/opt/Lumeo"_s}, {u"Vantro"_s, u"/opt/Vantro"_s}});
     click(u"chkPrd_1"_s);
     EXPECT_EQ(window.txtDataDir[1].text(), u"/opt/Vantro"_s);
     click(u"chkPrd_0"_s);
@@ -224,7 +216,7 @@ TEST(UpdateWindowLoad, AFailureIsShownOrLoggedAndEndsTheProgram) {
                 qputenv("TOLVAR_INJECT_FAILURE", QByteArray("Form_Load:") + failure);
                 rt::app::setCommandForTesting(QString::fromLatin1(command));
                 QStringList seen;
-                const testsupport::ModalAnswer answer = answerOwnBox(0, seen);
+                const ModalAnswer answer = answerOwnBox(0, seen);
                 frmUpdate().showForm();
                 std::_Exit(7);
             },

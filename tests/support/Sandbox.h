@@ -1,10 +1,15 @@
 #pragma once
 
+// What the window's and the updater's tests build a machine from: files in a sandbox, the
+// registry file, and processes named like the product's helpers.
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QString>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -43,5 +48,29 @@ inline void writeRegistry(const QString& path,
     }
     writeFile(path, text.toUtf8());
 }
+
+// A running process named like one of the product's helpers, which an update may end.
+class HelperProcess : public QProcess {
+public:
+    explicit HelperProcess(const QString& name) {
+        start(QStringLiteral("bash"),
+              {QStringLiteral("-c"), QStringLiteral("exec -a %1 sleep 60").arg(name)});
+        // Until exec has run, it still carries the shell's name.
+        const QString cmdline = QStringLiteral("/proc/%1/cmdline").arg(processId());
+        for (int i = 0; i < 2000 && !readFile(cmdline).startsWith(name.toUtf8()); ++i) {
+            QTest::qSleep(1);
+        }
+    }
+    ~HelperProcess() override {
+        kill();
+        waitForFinished(5000);
+    }
+    // Killed (waiting a while for that), or still running after a while.
+    bool ended() { return !running(5000) && exitStatus() == CrashExit; }
+    bool running(int milliseconds = 200) {
+        waitForFinished(milliseconds);
+        return state() == Running;
+    }
+};
 
 } // namespace tolvar::testsupport
