@@ -65,7 +65,8 @@ public:
         kill();
         waitForFinished(5000);
     }
-    // Killed (waiting a while for that), or still running after a while.
+    // Killed, as an update ends it (waiting up to 5 s for that); still running once a kill, had
+    // one come, would have shown.
     bool ended() { return !running(5000) && exitStatus() == CrashExit; }
     bool running(int milliseconds = 200) {
         waitForFinished(milliseconds);
