@@ -113,10 +113,10 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) 
     EXPECT_FALSE(window.lblProg->isVisible());
 }
 
-// The run ends the products' helpers first (the updater's tests hold which ones), replaces each
-// ticked row's folder and drops every input that arrives meanwhile.
+// The run ends the products' helpers first, replaces each ticked row's folder and drops every
+// input that arrives meanwhile.
 TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
-    HelperProcess agent(u"norvikAgent.exe"_s);
+    HelperProcess agent(u"norvikAgent.exe"_s), agentW(u"norvikAgentW.exe"_s), node(u"Node.exe"_s);
     choose(0, lumeo);
     choose(1, vantro);
     // Fires at the run's first yield: the first helper has been ended, and no progress shows yet.
@@ -131,7 +131,7 @@ TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
     EXPECT_EQ(agents(), "new agent|new agent");
     QTest::keyClicks(window.txtDataDir[0].widget(), u"x"_s);
     EXPECT_EQ(window.txtDataDir[0].text(), lumeo + u"x"_s) << "the window takes input again";
-    EXPECT_TRUE(agent.ended());
+    EXPECT_TRUE(agent.ended() && agentW.ended() && node.ended());
 }
 
 // Unticking empties the row; a cancelled browse leaves it as it was.
