@@ -6,30 +6,24 @@
 
 #include <filesystem>
 #include <functional>
+#include <string_view>
 
 namespace fs = std::filesystem;
-using tolvar::engine::measureTree;
 using tolvar::engine::sameTree;
 
 namespace {
 
-class TreeCompare : public TreeFixture {
-protected:
-    void SetUp() override {
-        TreeFixture::SetUp();
-        source = root / "source";
-        copy = root / "copy";
-        writeFile(source / "agent.cfg", "new agent");
-        writeFile(source / "lib" / "runtime.dll", "runtime");
-        fs::create_directories(source / "logs");
-    }
-
-    fs::path source, copy;
-};
+using TreeCompare = TreeFixture;
 
 // A copy this program made is the same; every change a product's folder can show is not, and a
 // file whose time alone differs is read and found the same.
 TEST_F(TreeCompare, ACopyIsTheSameUntilAnythingButATimeChanges) {
+    const fs::path source = root / "source";
+    fs::path copy;
+    writeFile(source / "agent.cfg", "new agent");
+    writeFile(source / "lib" / "runtime.dll", "runtime");
+    fs::create_directories(source / "logs");
+    const bool links = makeLink(source / "current", "lib");
     const std::pair<const char*, std::function<void()>> changes[] = {
         {"a time only", [&] { setTimes(copy / "agent.cfg", 1'000'000'000); }},
         // At another time, so it is not settled by a timestamp as coarse as the file system's.
@@ -51,35 +45,22 @@ TEST_F(TreeCompare, ACopyIsTheSameUntilAnythingButATimeChanges) {
              fs::permissions(copy / "agent.cfg", fs::perms::owner_write, fs::perm_options::remove);
          }},
         {"the copy gone", [&] { tolvar::platform::deleteFolder(copy); }},
+        {"a link's target",
+         [&] {
+             fs::remove(copy / "current");
+             ASSERT_TRUE(makeLink(copy / "current", "logs"));
+         }},
     };
     for (const auto& [change, make] : changes) {
-        // The platform's removal, which takes read-only files as well.
-        if (present(copy)) {
-            tolvar::platform::deleteFolder(copy);
+        if (!links && std::string_view(change).starts_with("a link")) {
+            continue; // the platform makes no links here
         }
+        copy = root / change;
         tolvar::platform::copyFolder(source, copy);
         ASSERT_TRUE(sameTree(source, copy)) << change;
         make();
         EXPECT_EQ(sameTree(source, copy), std::string(change) == "a time only") << change;
     }
-}
-
-TEST_F(TreeCompare, LinksCompareByTheirTargets) {
-    if (!makeLink(source / "current", "lib")) {
-        GTEST_SKIP() << "no symbolic links here";
-    }
-    tolvar::platform::copyFolder(source, copy);
-    EXPECT_TRUE(sameTree(source, copy));
-    fs::remove(copy / "current");
-    ASSERT_TRUE(makeLink(copy / "current", "logs"));
-    EXPECT_FALSE(sameTree(source, copy));
-}
-
-TEST_F(TreeCompare, TheSizeCountsRegularFilesOnly) {
-    const tolvar::engine::TreeSize size = measureTree(source);
-    EXPECT_EQ(size.files, 2u);
-    EXPECT_EQ(size.bytes, 16u);
-    EXPECT_EQ(measureTree(root / "missing").files, 0u);
 }
 
 } // namespace

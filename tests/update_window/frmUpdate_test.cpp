@@ -4,13 +4,12 @@
 #include "runtime/Application.h"
 #include "runtime/StandardMessageBox.h"
 #include "support/ModalAnswer.h"
-#include "support/SandboxFiles.h"
+#include "support/Sandbox.h"
 #include "update_window/frmUpdate.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,18 +20,28 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <tuple>
 
 using namespace tolvar;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-using tolvar::testsupport::readFile;
-using tolvar::testsupport::writeFile;
+using namespace tolvar::testsupport;
 
-// A product's own file, which tells whose folder it is in.
-QByteArray agentOf(const QString& product) {
-    return readFile(product + u"/Norvik/agent.cfg"_s);
+// Answers the program's own message box with its button `button`, after naming the box as
+// "title: message" in `seen` and on standard error, where a death test's child can show it.
+ModalAnswer answerOwnBox(int button, QStringList& seen) {
+    return ModalAnswer([button, &seen](QWidget* shown) {
+        auto* box = qobject_cast<frmMsgBox*>(shown);
+        ASSERT_NE(box, nullptr);
+        const QString seenAs = box->windowTitle() + u": "_s + box->lblMsg->caption();
+        std::fprintf(stderr, "[%s]\n", qPrintable(seenAs));
+        seen << seenAs;
+        QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_%1"_s.arg(button)),
+                          Qt::LeftButton);
+    });
 }
 
 class UpdateWindow : public ::testing::Test {
@@ -43,6 +52,7 @@ protected:
         rt::app::setExecutableDirectoryForTesting(programDir);
         writeFile(lumeo + u"/Norvik/agent.cfg"_s, "old agent");
         writeFile(vantro + u"/Norvik/agent.cfg"_s, "old agent");
+        qputenv("TOLVAR_REGISTRY", QFile::encodeName(registry));
         // Every box in the order shown: the standard box is answered at once with OK.
         rt::setStandardMessageBoxHook([this](const QString& prompt, int, const QString&) {
             boxes << u"standard: "_s + prompt;
@@ -53,7 +63,6 @@ protected:
     }
 
     void TearDown() override {
-        qunsetenv("TOLVAR_REGISTRY");
         rt::setStandardMessageBoxHook(nullptr);
         platform::testing::clearInjectedFailures();
     }
@@ -66,117 +75,72 @@ protected:
     // Clicks the control `name`; the program's own box that comes meanwhile, if one does, is
     // recorded and answered with its button `answer`.
     void click(const QString& name, int answer = 0) {
-        const testsupport::ModalAnswer modal([this, answer](QWidget* shown) {
-            auto* box = qobject_cast<frmMsgBox*>(shown);
-            ASSERT_NE(box, nullptr);
-            boxes << u"own %1: %2"_s.arg(box->windowTitle(), box->lblMsg->caption());
-            QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_%1"_s.arg(answer)),
-                              Qt::LeftButton);
-        });
-        QTest::mouseClick(widget(name), Qt::LeftButton);
+        const ModalAnswer modal = answerOwnBox(answer, boxes);
+        QTest::mouseClick(window.findChild<QWidget*>(name), Qt::LeftButton);
     }
 
-    QWidget* widget(const QString& name) { return window.findChild<QWidget*>(name); }
+    // The products' own files, which tell whose folder each is.
+    QByteArray agents() const {
+        return readFile(lumeo + u"/Norvik/agent.cfg"_s) + '|' +
+               readFile(vantro + u"/Norvik/agent.cfg"_s);
+    }
 
     QTemporaryDir sandbox;
     const QString programDir = sandbox.filePath(u"program"_s);
     const QString lumeo = sandbox.filePath(u"products/Lumeo"_s);
     const QString vantro = sandbox.filePath(u"products/Vantro"_s);
+    const QString registry = sandbox.filePath(u"registry.reg"_s);
     QStringList boxes;
     frmUpdate window;
 };
 
-TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemBeforeAnythingIsTouched) {
+TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) {
     const QString missing = sandbox.filePath(u"no such dir"_s);
     click(u"cmdUpdate"_s);
     window.chkPrd[0].setValue(1);
     choose(1, missing);
     click(u"cmdUpdate"_s);
     choose(0, lumeo);
-    choose(1, missing);
+    click(u"cmdUpdate"_s);
+    platform::testing::failCopyAfter(0, "Disk full");
+    choose(1, vantro);
     click(u"cmdUpdate"_s);
     EXPECT_EQ(boxes, (QStringList{u"standard: Please select a product to update."_s,
                                   u"standard: Please enter path of Lumeo"_s,
-                                  u"standard: Folder not exists "_s + missing}));
-    EXPECT_EQ(agentOf(lumeo), "old agent");
-    EXPECT_EQ(agentOf(vantro), "old agent");
+                                  u"standard: Folder not exists "_s + missing,
+                                  u"UpdateNorvikOnMachine: Disk full"_s}));
+    EXPECT_EQ(agents(), "old agent|old agent");
+    EXPECT_FALSE(window.lblProg->isVisible());
 }
 
-// The run ends the products' helpers, replaces each ticked row's folder and drops every input
-// that arrives meanwhile.
+// The run ends the products' helpers first, replaces each ticked row's folder and drops every
+// input that arrives meanwhile.
 TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
-    const QString names[] = {u"norvikAgent.exe"_s, u"norvikAgentW.exe"_s, u"Node.exe"_s};
-    QProcess helpers[3];
-    for (int h = 0; h < 3; ++h) {
-        helpers[h].start(u"bash"_s, {u"-c"_s, u"exec -a %1 sleep 60"_s.arg(names[h])});
-        // Until exec has run, the helper still carries the shell's name.
-        const QString cmdline = u"/proc/%1/cmdline"_s.arg(helpers[h].processId());
-        for (int i = 0; i < 500 && !readFile(cmdline).startsWith(names[h].toLatin1()); ++i) {
-            QTest::qWait(2);
-        }
-    }
+    HelperProcess agent(u"norvikAgent.exe"_s), agentW(u"norvikAgentW.exe"_s), node(u"Node.exe"_s);
     choose(0, lumeo);
     choose(1, vantro);
     // Fires at the run's first yield: the first helper has been ended, and no progress shows yet.
     QTimer::singleShot(0, &window, [this] {
         EXPECT_FALSE(window.lblProg->isVisible());
-        QTest::mouseClick(widget(u"chkPrd_0"_s), Qt::LeftButton);
-        QTest::keyClicks(widget(u"txtDataDir_0"_s), u"xyz"_s);
+        QTest::mouseClick(window.chkPrd[0].widget(), Qt::LeftButton);
+        QTest::keyClicks(window.txtDataDir[0].widget(), u"xyz"_s);
     });
     click(u"cmdUpdate"_s);
-    EXPECT_EQ(boxes, QStringList{u"own TolvarNorvikUpdater: [Lumeo] Update Successfully.\r\n"
+    EXPECT_EQ(boxes, QStringList{u"TolvarNorvikUpdater: [Lumeo] Update Successfully.\r\n"
                                  "[Vantro] Update Successfully."_s});
-    EXPECT_EQ(agentOf(lumeo), "new agent");
-    EXPECT_EQ(agentOf(vantro), "new agent");
-    QTest::keyClicks(widget(u"txtDataDir_0"_s), u"x"_s);
+    EXPECT_EQ(agents(), "new agent|new agent");
+    QTest::keyClicks(window.txtDataDir[0].widget(), u"x"_s);
     EXPECT_EQ(window.txtDataDir[0].text(), lumeo + u"x"_s) << "the window takes input again";
-    for (QProcess& helper : helpers) {
-        helper.waitForFinished(5000);
-        EXPECT_EQ(helper.exitStatus(), QProcess::CrashExit) << "every helper was ended";
-    }
+    EXPECT_TRUE(agent.ended() && agentW.ended() && node.ended());
 }
 
-TEST_F(UpdateWindow, AFailingRunIsReportedUnderItsNameAndStopsWithEveryRowAsItWas) {
-    platform::testing::failCopyAfter(0, "Disk full");
-    choose(0, lumeo);
-    choose(1, vantro);
-    click(u"cmdUpdate"_s);
-    EXPECT_EQ(boxes, QStringList{u"own UpdateNorvikOnMachine: Disk full"_s});
-    EXPECT_EQ(agentOf(lumeo), "old agent");
-    EXPECT_EQ(agentOf(vantro), "old agent");
-    EXPECT_FALSE(window.lblProg->isVisible());
-}
-
-TEST_F(UpdateWindow, TickingTakesTheRegistrysDirectoryAndUntickingEmptiesTheRow) {
-    const QString registry = sandbox.filePath(u"registry.reg"_s);
-    qputenv("TOLVAR_REGISTRY", QFile::encodeName(registry));
-    // A network share is never taken; up to two trailing separators go.
-    const std::pair<QString, QString> cases[] = {{u"//server/share"_s, QString()},
-                                                 {u"/opt/Lumeo///"_s, u"/opt/Lumeo/"_s},
-                                                 {u"/opt/Lumeo//"_s, u"/opt/Lumeo"_s}};
-    for (const auto& [stored, shown] : cases) {
-        writeFile(registry,
-                  u"Windows Registry Editor Version 5.00\r\n"
-                  "[HKEY_LOCAL_MACHINE\\Software\\TolvarInfo\\Lumeo]\r\n\"InstallPath\"=\"%1\"\r\n"
-                  "[HKEY_LOCAL_MACHINE\\Software\\TolvarInfo\\Vantro]\r\n"
-                  "\"InstallPath\"=\"/opt/Vantro\"\r\n"_s.arg(stored)
-                      .toUtf8());
-        window.chkPrd[0].setValue(0);
-        click(u"chkPrd_0"_s);
-        EXPECT_EQ(window.txtDataDir[0].text(), shown) << stored.toStdString();
-    }
-    EXPECT_TRUE(window.cmdDataDir[0].isEnabled());
+// Unticking empties the row; a cancelled browse leaves it as it was.
+TEST_F(UpdateWindow, ARowsDirectoryComesFromTheRegistryOrTheBrowser) {
+    writeRegistry(registry, {{u"Lumeo"_s, u"/opt/Lumeo"_s}, {u"Vantro"_s, u"/opt/Vantro"_s}});
     click(u"chkPrd_1"_s);
     EXPECT_EQ(window.txtDataDir[1].text(), u"/opt/Vantro"_s);
-
     click(u"chkPrd_0"_s);
-    EXPECT_TRUE(window.txtDataDir[0].text().isEmpty());
-    EXPECT_FALSE(window.cmdDataDir[0].isEnabled());
-}
-
-TEST_F(UpdateWindow, BrowsingReplacesTheDirectoryUnlessCancelled) {
-    choose(0, u"/typed"_s);
-    const std::pair<QString, QString> answers[] = {{QString(), u"/typed"_s},
+    const std::pair<QString, QString> answers[] = {{QString(), u"/opt/Lumeo"_s},
                                                    {u"/srv/picked/"_s, u"/srv/picked"_s},
                                                    {u"/srv/other"_s, u"/srv/other"_s}};
     for (const auto& [answer, shown] : answers) {
@@ -184,6 +148,9 @@ TEST_F(UpdateWindow, BrowsingReplacesTheDirectoryUnlessCancelled) {
         click(u"cmdDataDir_0"_s);
         EXPECT_EQ(window.txtDataDir[0].text(), shown) << answer.toStdString();
     }
+    click(u"chkPrd_0"_s);
+    EXPECT_TRUE(window.txtDataDir[0].text().isEmpty());
+    EXPECT_FALSE(window.cmdDataDir[0].isEnabled());
 }
 
 // The keyboard walks the design's order both ways, from the first text box, skipping what is
@@ -211,30 +178,56 @@ TEST_F(UpdateWindow, ExitAsksAndOnlyYesEndsTheProgram) {
             {
                 sandbox.remove();
                 click(u"cmdexit"_s, answer);
-                std::fprintf(stderr, "[%s]", qPrintable(boxes.join(u'|')));
                 std::_Exit(window.isVisible() ? 3 : 4);
             },
             ::testing::ExitedWithCode(status),
-            answer == 1 ? "\\[own TolvarNorvikUpdater: Do you really want to Exit\\?\\]" : "");
+            "\\[TolvarNorvikUpdater: Do you really want to Exit\\?\\]");
     }
 }
 
-// Started by hand, the user is told why the window could not load (started with a command line,
-// the built program logs it instead).
-TEST(UpdateWindowLoad, AFailureIsShownAndEndsTheProgram) {
-    EXPECT_EXIT(
-        {
-            qputenv("TOLVAR_INJECT_FAILURE", "Form_Load:Overflow");
-            const testsupport::ModalAnswer answer([](QWidget* shown) {
-                auto* box = qobject_cast<frmMsgBox*>(shown);
-                std::fprintf(stderr, "%s: %s\n", qPrintable(box->windowTitle()),
-                             qPrintable(box->lblMsg->caption()));
-                QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_0"_s), Qt::LeftButton);
-            });
-            frmUpdate().showForm();
-            std::_Exit(7);
-        },
-        ::testing::ExitedWithCode(1), "Form_Load: Overflow");
+// A load failure started by hand is shown; started with a command line, it goes to the log that
+// names, at the drive's root, or a log that cannot be written is shown. Every case ends the
+// process, so each runs in a death test's child, which runs this test again: it finds the
+// parent's root in its environment and makes none of its own. The log is read back in the parent.
+TEST(UpdateWindowLoad, AFailureIsShownOrLoggedAndEndsTheProgram) {
+    std::optional<QTemporaryDir> temporary;
+    if (qEnvironmentVariableIsEmpty("TOLVAR_ROOT")) {
+        temporary.emplace();
+        ASSERT_TRUE(temporary->isValid() && QDir(temporary->path()).mkpath(u"UpdLogs"_s));
+        qputenv("TOLVAR_ROOT", QFile::encodeName(temporary->path()));
+    }
+    QFile log(QDir(qEnvironmentVariable("TOLVAR_ROOT")).filePath(u"UpdLogs/PC07.log"_s));
+    const std::tuple<const char*, const char*, int, QByteArray, const char*> cases[] = {
+        {"x:y:PC07:UpdLogs:ignored", "x\r\ny\tz, lone\rreturn and\nfeed, [end] [END]", 1,
+         "[START]\r\nError:Load:x;y  z, lone\rreturn and\nfeed, [end] [END]\r\n[END]\r\n", ""},
+        {"", "Overflow", 1, "<no log>", "\\[Form_Load: Overflow\\]"},
+        {"x:y:PC07", "Overflow", 2, "<no log>", "LogErrorLAN: Subscript out of range"},
+        // ".." at the drive's root stays there, as on Windows.
+        {"x:y:../../../UpdLogs/PC07:UpdLogs/..", "Overflow", 1,
+         "[START]\r\nError:Load:Overflow\r\n[END]\r\n", ""},
+        // A network path, which the stand-in for the drive does not have.
+        {"x:y:PC07:", "Overflow", 2, "<no log>", "LogErrorLAN: Path not found"}};
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.write("an earlier run's log, longer than this one\r\n");
+    log.close();
+    for (const auto& [command, failure, status, logged, shown] : cases) {
+        EXPECT_EXIT(
+            {
+                qputenv("TOLVAR_INJECT_FAILURE", QByteArray("Form_Load:") + failure);
+                rt::app::setCommandForTesting(QString::fromLatin1(command));
+                QStringList seen;
+                const ModalAnswer answer = answerOwnBox(0, seen);
+                frmUpdate().showForm();
+                std::_Exit(7);
+            },
+            ::testing::ExitedWithCode(status), shown)
+            << command;
+        EXPECT_EQ(log.open(QIODevice::ReadOnly) ? log.readAll() : "<no log>", logged) << command;
+        log.remove();
+    }
+    if (temporary) {
+        qunsetenv("TOLVAR_ROOT");
+    }
 }
 
 } // namespace
