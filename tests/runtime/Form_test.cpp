@@ -14,22 +14,33 @@ using namespace tolvar::rt;
 
 namespace {
 
-TEST(Form, LoadsOnceUntilUnloaded) {
-    struct Counting : test::BlankForm {
-        int loads = 0;
-        void Form_Load() override { ++loads; }
-    } form;
+// Counts its loads, refuses to go while `refuse` is set, and keeps the keys it previews.
+struct Recording : test::BlankForm {
+    int loads = 0;
+    bool refuse = false;
+    std::vector<int> keys;
+    void Form_Load() override { ++loads; }
+    void Form_QueryUnload(bool& cancel, UnloadReason /*reason*/) override { cancel = refuse; }
+    void Form_KeyPress(int& keyAscii) override { keys.push_back(keyAscii); }
+};
+
+TEST(Form, LoadsOnceUntilUnloadedAndStaysWhileItRefusesToGo) {
+    Recording form;
     form.load();
     form.showForm();
     EXPECT_EQ(form.loads, 1);
     EXPECT_FLOAT_EQ(form.left() + form.width() / 2, screen::widthTwips() / 2) << "centred";
     EXPECT_FLOAT_EQ(form.top() + form.height() / 2, screen::heightTwips() / 2);
+    form.refuse = true;
+    EXPECT_FALSE(form.unload());
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible() && form.isLoaded());
+    form.refuse = false;
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.isVisible() || form.isLoaded());
     form.showForm();
     EXPECT_EQ(form.loads, 2);
 }
-
 TEST(Form, OuterSizeIsTheClientAreaWithTheFrameAndCaption) {
     const float tx = screen::twipsPerPixelX();
     const float ty = screen::twipsPerPixelY();
@@ -41,8 +52,8 @@ TEST(Form, OuterSizeIsTheClientAreaWithTheFrameAndCaption) {
     EXPECT_FLOAT_EQ(form.height(), (200 + frame.captionHeight + 2 * frame.frameThickness) * ty);
 }
 
-TEST(Form, ATabIndexShiftsTheOthersAndTabSkipsWhatCannotTakeTheFocus) {
-    test::BlankForm form;
+TEST(Form, ATabIndexShiftsTheOthersTabSkipsWhatCannotTakeTheFocusAndMnemonicsAreNotPreviewed) {
+    Recording form;
     new Label(&form, QStringLiteral("lblTitle"));
     std::vector<CommandButton*> b;
     for (const char* name : {"cmdA", "cmdB", "cmdC", "cmdHidden", "cmdD"}) {
@@ -68,6 +79,12 @@ TEST(Form, ATabIndexShiftsTheOthersAndTabSkipsWhatCannotTakeTheFocus) {
     b[2]->setEnabled(false);
     EXPECT_EQ(tab(), b[4]->widget()) << "disabled and invisible controls are skipped";
     EXPECT_EQ(test::failureOf([&] { b[2]->setFocus(); }), desc::InvalidProcedureCall);
+
+    form.setKeyPreview(true);
+    QTest::keyClick(b[4]->widget(), Qt::Key_U, Qt::AltModifier);
+    QTest::keyClick(b[4]->widget(), Qt::Key_U);
+    QTest::keyClick(b[4]->widget(), Qt::Key_Escape);
+    EXPECT_EQ(form.keys, (std::vector<int>{'u', 27}));
 }
 
 } // namespace
