@@ -4,6 +4,8 @@
 #include "runtime/Properties.h"
 #include "runtime/Screen.h"
 
+#include <QLabel>
+
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -37,6 +39,9 @@ TEST_F(Controls, SelfSizingLabelWithWordWrapKeepsItsWidthAndRefitsItsLines) {
     label->setAutoSize(true);
     label->setCaption(QStringLiteral("Updating"));
     const float lineHeight = label->height();
+    label->setCaption(QStringLiteral("Updating\r\nLumeo"));
+    EXPECT_EQ(qobject_cast<QLabel*>(label->widget())->text().toStdString(), "Updating\nLumeo")
+        << "one line break per CR LF";
     label->setWordWrap(true);
     label->setWidth(100 * tx);
     label->setCaption(QStringLiteral("Updating the Norvik utility of Lumeo, then of Vantro."));
