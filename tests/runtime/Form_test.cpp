@@ -58,8 +58,11 @@ TEST(Form, ATabIndexShiftsTheOthersTabSkipsWhatCannotTakeTheFocusAndMnemonicsAre
     }
     b[3]->setVisible(false);
     b[4]->setTabIndex(1);
-    EXPECT_EQ(std::vector<int>({b[4]->tabIndex(), b[0]->tabIndex(), b[1]->tabIndex()}),
-              std::vector<int>({1, 2, 3}));
+    b[2]->setTabIndex(99);
+    EXPECT_EQ(
+        std::vector<int>({b[4]->tabIndex(), b[0]->tabIndex(), b[1]->tabIndex(), b[2]->tabIndex()}),
+        std::vector<int>({1, 2, 3, 5}))
+        << "an index past the end is the last";
 
     // The first control in the order cannot take the focus, so the form starts on the next,
     // wherever the focus was when it was last shown.
