@@ -84,10 +84,11 @@ protected:
 };
 
 // A control of a kind the program's own windows lack, known only by its class name, with the
-// properties such controls carry: a line's end points, a tabbed dialog's tab metrics, and a font
-// whose face offers only some sizes (it takes the smallest offered size that holds the request, or
-// the largest; every size when none are listed, and Arial every size). An unsized one's height is
-// no number, so no Move that needs it can be worked out.
+// properties such controls carry: a line's end points, a tabbed dialog's tab metrics (it refuses
+// a tab width limit beyond its width), and a font whose face offers only some sizes (it takes the
+// smallest offered size that holds the request, or the largest; every size when none are listed,
+// and Arial every size). An unsized one's height is no number, so no Move that needs it can be
+// worked out.
 class Foreign : public rt::Control {
     Q_OBJECT
     Q_PROPERTY(float X1 MEMBER x1)
@@ -95,7 +96,7 @@ class Foreign : public rt::Control {
     Q_PROPERTY(float Y1 MEMBER y1)
     Q_PROPERTY(float Y2 MEMBER y2)
     Q_PROPERTY(int TabHeight MEMBER tabHeight)
-    Q_PROPERTY(float TabMaxWidth MEMBER tabMaxWidth)
+    Q_PROPERTY(float TabMaxWidth READ maxWidth WRITE setMaxWidth)
     Q_PROPERTY(double FontSize READ fontSize WRITE setFontSize)
     Q_PROPERTY(QString FontName MEMBER face)
     Q_PROPERTY(QVariant Height READ heightValue)
@@ -107,6 +108,19 @@ public:
     QObject* container() const override { return inside ? inside : rt::Control::container(); }
 
     QVariant heightValue() const { return unsized ? QVariant(QStringLiteral("auto")) : height(); }
+    float maxWidth() const { return tabMaxWidth; }
+    void setMaxWidth(float twips) {
+        if (twips > width()) {
+            rt::raise(rt::desc::InvalidPropertyValue);
+        }
+        tabMaxWidth = twips;
+    }
+    void setWidth(float twips) override {
+        if (twips < tabMaxWidth) {
+            rt::raise(rt::desc::InvalidPropertyValue);
+        }
+        rt::Control::setWidth(twips);
+    }
     double fontSize() const { return size; }
     void setFontSize(double points) {
         requests.push_back(points);
@@ -116,7 +130,7 @@ public:
     }
 
     QObject* inside = nullptr;
-    float x1 = 100, x2 = 2100, y1 = 300, y2 = 500, tabMaxWidth = 1000;
+    float x1 = 100, x2 = 2100, y1 = 300, y2 = 500, tabMaxWidth = 0;
     int tabHeight = 375;
     QString face = QStringLiteral("Book Antiqua");
     std::vector<double> offered, requests;
@@ -179,11 +193,22 @@ TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
     EXPECT_EQ(twipsOf(*timer), (Twips{-40, 10, 20, 20}));
     EXPECT_EQ(twipsOf(*strayed), (Twips{150, 150, 250, 150})) << "placed at 120 first";
     EXPECT_EQ(twipsOf(*onHiddenTab), (Twips{1250, 600, 1250, 450})) << "75000 further";
-    EXPECT_EQ(twipsOf(*tabs), (Twips{125, 150, 5000, 4500}));
-    EXPECT_EQ(std::pair(tabs->tabHeight, tabs->tabMaxWidth), std::pair(562, 1250.0F))
-        << "375 x 1.5 = 562.5, a half to even";
     EXPECT_EQ(twipsOf(*unsized), (Twips{120, 10, 10, 10})) << "brought back, never moved";
     EXPECT_EQ(twipsOf(form), (Twips{375, 300, 9000, 8100}));
+}
+
+// The limit shrinks before the dialog does and grows after it.
+TEST_F(ResizeControlsTest, ATabbedDialogsTabWidthLimitNeverPassesItsWidth) {
+    for (const float ratioX : {0.8F, 1.25F}) {
+        rt::test::BlankForm window;
+        auto* tabs = new Foreign(&window, "SSTab");
+        tabs->move(100, 100, 4000, 3000);
+        tabs->tabMaxWidth = 4000;
+        resize(window, {ratioX, 1.5F, 1.28F});
+        EXPECT_EQ(twipsOf(*tabs), (Twips{100 * ratioX, 150, 4000 * ratioX, 4500})) << ratioX;
+        EXPECT_EQ(std::pair(tabs->tabHeight, tabs->tabMaxWidth), std::pair(562, 4000 * ratioX))
+            << "375 x 1.5 = 562.5, a half to even";
+    }
 }
 
 TEST_F(ResizeControlsTest, ASelfSizingLabelKeepsItsTextsSizeAndTheEdgeItIsAlignedTo) {

@@ -70,13 +70,18 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
         std::int32_t style;
         const char *captions, *icon;
         int focused, pressed, result;
-        std::optional<QString> title; // an empty title is not an absent one
-    } cases[] = {{64, "&Ok", "imgI", 0, 0, 1, std::nullopt},
+        std::optional<QString> title = std::nullopt; // an empty title is not an absent one
+    } cases[] = {{64, "&Ok", "imgI", 0, 0, 1},
                  {292, "&Yes|&No", "imgQ", 1, 0, 6, QString()},
                  {564, "&Yes|&No", "imgE", 0, 1, 7, QStringLiteral("Check")},
-                 {531, "&Yes|&No|&Cancel", "imgC", 2, 2, 2, std::nullopt},
-                 {18, "&Abort|&Retry|&Ignore", "imgC", 0, 2, 5, std::nullopt},
-                 {261, "&Retry|&Cancel", "", 1, 0, 4, std::nullopt}};
+                 {531, "&Yes|&No|&Cancel", "imgC", 2, 2, 2},
+                 {18, "&Abort|&Retry|&Ignore", "imgC", 0, 2, 5},
+                 {261, "&Retry|&Cancel", "", 1, 0, 4},
+                 // Where a naive bit-mask decoding goes wrong: the first test that holds decides.
+                 {6, "&Yes|&No", "", 0, 0, 6},
+                 {7, "&Retry|&Cancel", "", 0, 1, 2},
+                 {112, "&Ok", "imgI", 0, 0, 1},
+                 {4096 + 8 + 48, "&Ok", "imgE", 0, 0, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.style);
         const QStringList captions = QString::fromLatin1(c.captions).split(QLatin1Char('|'));

@@ -4,6 +4,8 @@
 #include "runtime/Properties.h"
 #include "runtime/Screen.h"
 
+#include <QLabel>
+
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -20,7 +22,7 @@ protected:
     const float ty = screen::twipsPerPixelY();
 };
 
-TEST_F(Controls, TwipsAreKeptAsWrittenShownInWholePixelsAndARefusedMoveChangesNothing) {
+TEST_F(Controls, TwipsAreKeptAsWrittenShownInWholePixelsAndWhatIsRefusedChangesNothing) {
     auto* button = new CommandButton(&form, QStringLiteral("cmdUpdate"));
     button->move(12.4F * tx, 20 * ty, 80.6F * tx, 25 * ty);
     EXPECT_EQ(twipsOf(*button), (Twips{12.4F * tx, 20 * ty, 80.6F * tx, 25 * ty}));
@@ -28,8 +30,16 @@ TEST_F(Controls, TwipsAreKeptAsWrittenShownInWholePixelsAndARefusedMoveChangesNo
 
     button->move(10 * tx, 30 * ty);
     EXPECT_EQ(button->widget()->geometry(), QRect(10, 30, 81, 25)) << "the size is kept";
+
+    const double fontSize = button->fontSize();
     EXPECT_EQ(failureOf([&] { button->move(5, 5, 90, -1); }), desc::InvalidPropertyValue);
+    EXPECT_EQ(failureOf([&] { getProperty(button, "Colour"); }), desc::NoSuchProperty);
+    EXPECT_EQ(failureOf([&] { setProperty(button, "Name", QString()); }), desc::NoSuchProperty);
+    EXPECT_EQ(failureOf([&] { setProperty(button, "Height", QStringLiteral("tall")); }),
+              desc::InvalidPropertyValue);
+    EXPECT_EQ(failureOf([&] { setProperty(button, "FontSize", 0); }), desc::InvalidPropertyValue);
     EXPECT_EQ(twipsOf(*button), (Twips{10 * tx, 30 * ty, 80.6F * tx, 25 * ty}));
+    EXPECT_DOUBLE_EQ(button->fontSize(), fontSize);
 }
 
 TEST_F(Controls, SelfSizingLabelWithWordWrapKeepsItsWidthAndRefitsItsLines) {
@@ -37,6 +47,9 @@ TEST_F(Controls, SelfSizingLabelWithWordWrapKeepsItsWidthAndRefitsItsLines) {
     label->setAutoSize(true);
     label->setCaption(QStringLiteral("Updating"));
     const float lineHeight = label->height();
+    label->setCaption(QStringLiteral("Updating\r\nLumeo"));
+    EXPECT_EQ(qobject_cast<QLabel*>(label->widget())->text().toStdString(), "Updating\nLumeo")
+        << "one line break per CR LF";
     label->setWordWrap(true);
     label->setWidth(100 * tx);
     label->setCaption(QStringLiteral("Updating the Norvik utility of Lumeo, then of Vantro."));
@@ -61,19 +74,6 @@ TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {
     EXPECT_EQ(std::tuple(loaded->caption(), twipsOf(*loaded), loaded->fontBold()),
               std::tuple(QStringLiteral("&Lumeo"), Twips{240, 1800, 1215, 375}, true));
     EXPECT_FALSE(loaded->isVisible());
-}
-
-TEST_F(Controls, PropertiesByNameRefuseWhatTheyCannotTakeAndChangeNothing) {
-    auto* button = new CommandButton(&form, QStringLiteral("cmdUpdate"));
-    button->move(100, 200, 1200, 375);
-    const double fontSize = button->fontSize();
-    EXPECT_EQ(failureOf([&] { getProperty(button, "Colour"); }), desc::NoSuchProperty);
-    EXPECT_EQ(failureOf([&] { setProperty(button, "Name", QString()); }), desc::NoSuchProperty);
-    EXPECT_EQ(failureOf([&] { setProperty(button, "Height", QStringLiteral("tall")); }),
-              desc::InvalidPropertyValue);
-    EXPECT_EQ(failureOf([&] { setProperty(button, "FontSize", 0); }), desc::InvalidPropertyValue);
-    EXPECT_EQ(twipsOf(*button), (Twips{100, 200, 1200, 375}));
-    EXPECT_DOUBLE_EQ(button->fontSize(), fontSize);
 }
 
 } // namespace

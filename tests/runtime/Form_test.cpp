@@ -14,35 +14,42 @@ using namespace tolvar::rt;
 
 namespace {
 
-TEST(Form, LoadsOnceUntilUnloaded) {
-    struct Counting : test::BlankForm {
-        int loads = 0;
-        void Form_Load() override { ++loads; }
-    } form;
+// Counts its loads, refuses to go while `refuse` is set, and keeps the keys it previews.
+struct Recording : test::BlankForm {
+    int loads = 0;
+    bool refuse = false;
+    std::vector<int> keys;
+    void Form_Load() override { ++loads; }
+    void Form_QueryUnload(bool& cancel, UnloadReason /*reason*/) override { cancel = refuse; }
+    void Form_KeyPress(int& keyAscii) override { keys.push_back(keyAscii); }
+};
+
+TEST(Form, TakesItsClientSizeLoadsOnceShowsCentredAndStaysWhileItRefusesToGo) {
+    const float tx = screen::twipsPerPixelX();
+    const float ty = screen::twipsPerPixelY();
+    const screen::FrameMetrics frame = screen::frameMetrics();
+    Recording form;
     form.load();
+    form.setClientSize(400 * tx, 200 * ty);
+    EXPECT_EQ(form.size(), QSize(400, 200));
+    EXPECT_FLOAT_EQ(form.width(), (400 + 2 * frame.frameThickness) * tx) << "frame included";
+    EXPECT_FLOAT_EQ(form.height(), (200 + frame.captionHeight + 2 * frame.frameThickness) * ty);
     form.showForm();
     EXPECT_EQ(form.loads, 1);
     EXPECT_FLOAT_EQ(form.left() + form.width() / 2, screen::widthTwips() / 2) << "centred";
     EXPECT_FLOAT_EQ(form.top() + form.height() / 2, screen::heightTwips() / 2);
+    form.refuse = true;
+    EXPECT_FALSE(form.unload());
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible() && form.isLoaded());
+    form.refuse = false;
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.isVisible() || form.isLoaded());
     form.showForm();
     EXPECT_EQ(form.loads, 2);
 }
-
-TEST(Form, OuterSizeIsTheClientAreaWithTheFrameAndCaption) {
-    const float tx = screen::twipsPerPixelX();
-    const float ty = screen::twipsPerPixelY();
-    const screen::FrameMetrics frame = screen::frameMetrics();
-    test::BlankForm form;
-    form.setClientSize(400 * tx, 200 * ty);
-    EXPECT_EQ(form.size(), QSize(400, 200));
-    EXPECT_FLOAT_EQ(form.width(), (400 + 2 * frame.frameThickness) * tx);
-    EXPECT_FLOAT_EQ(form.height(), (200 + frame.captionHeight + 2 * frame.frameThickness) * ty);
-}
-
-TEST(Form, ATabIndexShiftsTheOthersAndTabSkipsWhatCannotTakeTheFocus) {
-    test::BlankForm form;
+TEST(Form, ATabIndexShiftsTheOthersTabSkipsWhatCannotTakeTheFocusAndMnemonicsAreNotPreviewed) {
+    Recording form;
     new Label(&form, QStringLiteral("lblTitle"));
     std::vector<CommandButton*> b;
     for (const char* name : {"cmdA", "cmdB", "cmdC", "cmdHidden", "cmdD"}) {
@@ -51,23 +58,37 @@ TEST(Form, ATabIndexShiftsTheOthersAndTabSkipsWhatCannotTakeTheFocus) {
     }
     b[3]->setVisible(false);
     b[4]->setTabIndex(1);
-    EXPECT_EQ(std::vector<int>({b[4]->tabIndex(), b[0]->tabIndex(), b[1]->tabIndex()}),
-              std::vector<int>({1, 2, 3}));
+    b[2]->setTabIndex(99);
+    EXPECT_EQ(
+        std::vector<int>({b[4]->tabIndex(), b[0]->tabIndex(), b[1]->tabIndex(), b[2]->tabIndex()}),
+        std::vector<int>({1, 2, 3, 5}))
+        << "an index past the end is the last";
 
-    // The first control in the order cannot take the focus, so the form starts on the next.
+    // The first control in the order cannot take the focus, so the form starts on the next,
+    // wherever the focus was when it was last shown.
     b[4]->setEnabled(false);
     form.showForm();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form)) << "Tab moves the focus in the active window";
-    const auto tab = [] {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        return QApplication::focusWidget();
+    const auto tab = [&form] {
+        QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+        return form.focusWidget();
     };
-    EXPECT_EQ(QApplication::focusWidget(), b[0]->widget());
+    EXPECT_EQ(form.focusWidget(), b[0]->widget());
+    EXPECT_EQ(tab(), b[1]->widget());
+    form.hide();
+    form.showForm();
+    EXPECT_EQ(form.focusWidget(), b[0]->widget());
     b[4]->setEnabled(true);
     EXPECT_EQ(tab(), b[1]->widget());
     b[2]->setEnabled(false);
     EXPECT_EQ(tab(), b[4]->widget()) << "disabled and invisible controls are skipped";
     EXPECT_EQ(test::failureOf([&] { b[2]->setFocus(); }), desc::InvalidProcedureCall);
+
+    form.setKeyPreview(true);
+    QTest::keyClick(b[4]->widget(), Qt::Key_U, Qt::AltModifier);
+    QTest::keyClick(b[4]->widget(), Qt::Key_U);
+    QTest::keyClick(b[4]->widget(), Qt::Key_Escape);
+    EXPECT_EQ(form.keys, (std::vector<int>{'u', 27}));
 }
 
 } // namespace
