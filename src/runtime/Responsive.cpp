@@ -49,7 +49,13 @@ bool InputBlock::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ContextMenu:
     case QEvent::Close: {
         const auto* widget = qobject_cast<QWidget*>(watched);
-        return widget != nullptr && window_ != nullptr && widget->window() == window_;
+        const bool blocked = widget != nullptr && window_ != nullptr && widget->window() == window_;
+        // A close event starts out accepted, and the window closes unless someone refuses it:
+        // dropping it is not enough.
+        if (blocked && event->type() == QEvent::Close) {
+            event->ignore();
+        }
+        return blocked;
     }
     default:
         return false;
