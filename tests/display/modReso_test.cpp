@@ -216,7 +216,7 @@ TEST_F(ResizeControlsTest, ASelfSizingLabelKeepsItsTextsSizeAndTheEdgeItIsAligne
     // or the centre. A label whose width its text decides grows with its font instead.
     const std::tuple<bool, int, bool, float> cases[] = {
         {false, 1, true, 0},    {true, 0, false, 0}, {true, 1, false, 1},
-        {true, 2, false, 0.5F}, {true, 1, true, 0},
+        {true, 2, false, 0.5F}, {true, 1, true, 0},  {true, 0, true, 0},
     };
     for (const auto& [autoSize, alignment, wordWrap, anchor] : cases) {
         SCOPED_TRACE(testing::Message() << autoSize << alignment << wordWrap);

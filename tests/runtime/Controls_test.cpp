@@ -58,6 +58,12 @@ TEST_F(Controls, SelfSizingLabelWithWordWrapKeepsItsWidthAndRefitsItsLines) {
     EXPECT_GT(narrowHeight, 2.5F * lineHeight);
     label->setWidth(2000 * tx);
     EXPECT_LT(label->height(), narrowHeight) << "a wider label refits to fewer lines";
+    for (const auto& [alignment, shown] :
+         {std::pair(0, Qt::AlignLeft), {1, Qt::AlignRight}, {2, Qt::AlignHCenter}}) {
+        label->setAlignment(alignment);
+        EXPECT_EQ(qobject_cast<QLabel*>(label->widget())->alignment() & Qt::AlignHorizontal_Mask,
+                  Qt::Alignment(shown));
+    }
 }
 
 TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {

@@ -1,10 +1,12 @@
 #include "RuntimeTestSupport.h"
 #include "runtime/Controls.h"
 #include "runtime/Form.h"
+#include "runtime/Responsive.h"
 #include "runtime/Screen.h"
 
 #include <QApplication>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -38,6 +40,13 @@ TEST(Form, TakesItsClientSizeLoadsOnceShowsCentredAndStaysWhileItRefusesToGo) {
     EXPECT_EQ(form.loads, 1);
     EXPECT_FLOAT_EQ(form.left() + form.width() / 2, screen::widthTwips() / 2) << "centred";
     EXPECT_FLOAT_EQ(form.top() + form.height() / 2, screen::heightTwips() / 2);
+    form.move(0, 0);
+    form.showForm();
+    EXPECT_EQ(form.left(), 0) << "centred only when first shown";
+    {
+        const InputBlock blocked(&form);
+        EXPECT_FALSE(form.windowHandle()->close()) << "the close box does nothing";
+    }
     form.refuse = true;
     EXPECT_FALSE(form.unload());
     EXPECT_FALSE(form.close());
@@ -59,6 +68,7 @@ TEST(Form, ATabIndexShiftsTheOthersTabSkipsWhatCannotTakeTheFocusAndMnemonicsAre
     b[3]->setVisible(false);
     b[4]->setTabIndex(1);
     b[2]->setTabIndex(99);
+    EXPECT_EQ(test::failureOf([&] { b[0]->setTabIndex(-1); }), desc::InvalidPropertyValue);
     EXPECT_EQ(
         std::vector<int>({b[4]->tabIndex(), b[0]->tabIndex(), b[1]->tabIndex(), b[2]->tabIndex()}),
         std::vector<int>({1, 2, 3, 5}))

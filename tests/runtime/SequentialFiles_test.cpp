@@ -33,6 +33,17 @@ TEST(SequentialFiles, NumbersRunOutAfter255AndEachLineIsOnDiskBeforeTheFileIsClo
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), accented.toLocal8Bit() + QByteArray("\r\n\r\n"));
     files::closeAll();
+    EXPECT_EQ(failureOf([&] { files::openForOutput(1, folder.filePath(QStringLiteral("no/x"))); }),
+              desc::PathNotFound);
+#ifdef Q_OS_LINUX
+    EXPECT_EQ(failureOf([] { files::openForOutput(1, QStringLiteral("/sys/x")); }),
+              desc::PermissionDenied);
+    EXPECT_EQ(failureOf([&] { files::openForOutput(1, folder.path()); }),
+              desc::PathFileAccessError);
+    files::openForOutput(1, QStringLiteral("/dev/full"));
+    EXPECT_EQ(failureOf([] { files::printLine(1, QStringLiteral("x")); }), desc::DiskFull);
+#endif
+    files::closeAll();
 }
 
 } // namespace

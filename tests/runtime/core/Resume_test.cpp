@@ -20,6 +20,7 @@ TEST(Resume, AFailingStatementIsAbandonedAFailingTestPassesAndOnlyRunTimeFailure
     EXPECT_FALSE(step([] { raise("Path not found"); }, report));
     EXPECT_TRUE(step([&] { trace.push_back("next"); }, report));
     EXPECT_FALSE(passes([] { return false; }, report));
+    EXPECT_TRUE(passes([]() -> bool { raise("Overflow"); }));
     EXPECT_TRUE(passes([]() -> bool { raise("Overflow"); }, report));
     EXPECT_EQ(trace, (std::vector<std::string>{"before", "Path not found", "next", "Overflow"}));
     EXPECT_THROW(step([] { throw std::logic_error("a bug, not a run-time failure"); }),
