@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -22,6 +23,35 @@ TEST_F(FolderOpsTest, ReplaceKeepsLinksAsLinksAndRefusesSpecialFilesLeavingTheTa
     expectReplaceSucceeds();
     ASSERT_EQ(::mkfifo((source / "bin" / "pipe").c_str(), 0644), 0);
     expectReplaceFails(source, quoted(desc::PathFileAccessError, source / "bin" / "pipe"));
+}
+
+// An ordinary user needs a folder's write and list permissions to empty it (root ignores them):
+// the previous install's read-only and unlistable folders are opened up to their owner first.
+TEST_F(FolderOpsTest, AnOrdinaryUserReplacesATargetHoldingReadOnlyAndUnlistableFolders) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can become an ordinary user for the test";
+    }
+    writeFile(target / "read-only" / "a.txt", "old");
+    writeFile(target / "unlistable" / "b.txt", "old");
+    fs::permissions(target / "read-only", fs::perms(0555));
+    fs::permissions(target / "unlistable", fs::perms(0000));
+    ASSERT_EQ(::lchown(root.c_str(), 65534, 65534), 0);
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        ASSERT_EQ(::lchown(entry.path().c_str(), 65534, 65534), 0);
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool dropped = ::setgroups(0, nullptr) == 0 &&
+                             ::setresgid(65534, 65534, 65534) == 0 &&
+                             ::setresuid(65534, 65534, 65534) == 0;
+        ::_exit(dropped && failureOf([&] { replaceFolder(source, target); }).empty() ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(describeTree(target), describeTree(source));
+    EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
 }
 
 // An entry that cannot be moved or removed stops a step of the replace: the product keeps one

@@ -42,6 +42,10 @@ TEST_F(FolderOpsTest, ReplaceThatCannotStartTouchesNothing) {
     // A copy made inside its own source would never end.
     EXPECT_EQ(failureOf([&] { replaceFolder(source, source / "bin" / "Norvik"); }),
               quoted(desc::InvalidProcedureCall, source / "bin" / "Norvik.tolvar-new"));
+    const auto shipped = describeTree(source);
+    EXPECT_EQ(failureOf([&] { copyFolder(source, source / "bin" / "copy"); }),
+              quoted(desc::InvalidProcedureCall, source / "bin" / "copy"));
+    EXPECT_EQ(describeTree(source), shipped);
     fs::remove_all(target);
     writeFile(target, "a file, not a folder");
     expectReplaceFails(source, quoted(desc::FileAlreadyExists, target));

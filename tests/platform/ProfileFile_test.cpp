@@ -92,10 +92,12 @@ TEST_F(ProfileFileTest, ReadsBlanksNulsQuotesAndEncodingsAsThePlatformDoes) {
                                                                {"S", "Missing", "\"q", "\"q"},
                                                            });
     // A file without a byte order mark is read in the ANSI code page, UTF-8 or not.
-    expectReads("[S]\r\nX=caf\xC3\xA9\r\nY=caf\xE9\r\n", {
-                                                             {"S", "X", "d", "caf\u00C3\u00A9"},
-                                                             {"S", "Y", "d", "caf\u00E9"},
-                                                         });
+    expectReads("[S]\r\nX=caf\xC3\xA9\r\nY=caf\xE9\r\nZ=\x80\x81\x9F\r\n",
+                {
+                    {"S", "X", "d", "caf\u00C3\u00A9"},
+                    {"S", "Y", "d", "caf\u00E9"},
+                    {"S", "Z", "d", "\u20AC\u0081\u0178"},
+                });
     // What the code page lacks comes back as its best fit, or "?".
     expectReads("\xFF\xFE"s +
                     utf8ToUtf16le("[\u00C9t\u00E9]\r\nX=\u03A9\r\nY=\"\uFF21\U0001F600\"\r\n"),

@@ -37,6 +37,7 @@ TEST(RegistryFileTest, ExportsKeepTypesDataAndDeletions) {
     expectLookups({
         {LM, vantro, "InstallPath", RegistryValue{1, "C:\\Programme\\Tolvär\0"s}},
         {LM, vantro, "DataDir", RegistryValue{2, "%TEMP%\\Tolvär\0"s}},
+        {LM, vantro, "Signs", RegistryValue{1, "\u20AC\u0081\u0178\0"s}},
     });
 }
 
