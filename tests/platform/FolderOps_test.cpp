@@ -49,6 +49,8 @@ TEST_F(FolderOpsTest, ReplaceThatCannotStartTouchesNothing) {
     fs::remove_all(target);
     writeFile(target, "a file, not a folder");
     expectReplaceFails(source, quoted(desc::FileAlreadyExists, target));
+    EXPECT_EQ(failureOf([&] { deleteFolder(target); }), quoted(desc::PathNotFound, target));
+    EXPECT_TRUE(present(target));
 }
 
 // A link in the product folder may lead anywhere; removing the folder removes the link alone.

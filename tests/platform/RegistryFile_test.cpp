@@ -41,9 +41,9 @@ TEST(RegistryFileTest, ExportsKeepTypesDataAndDeletions) {
     });
 }
 
-// A UTF-8 byte order mark is dropped: the file reads as it does without one.
+// A UTF-8 byte order mark is dropped: the file reads as it does without one. Tabs are blanks.
 TEST(RegistryFileTest, AUtf8ByteOrderMarkIsDropped) {
-    const std::string text = "REGEDIT4\r\n[HKLM\\A]\r\n\"v\"=\"caf\xC3\xA9\"\r\n";
+    const std::string text = "REGEDIT4\r\n[HKLM\\A]\r\n\"v\"\t=\t\"caf\xC3\xA9\"\r\n";
     for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text}) {
         EXPECT_EQ(RegistryStore::parse(bytes).value("HKLM\\A", "v"),
                   (RegistryValue{1, "c\0a\0f\0\xE9\0\0\0"s}));
@@ -65,6 +65,8 @@ TEST(RegistryFileTest, MalformedLinesAreNamed) {
         {"", 1, "not a registry export file (bad header)"},
         {"REGEDIT4\n\"v\"=\"x\"\n", 2, "value outside a key"},
         {"REGEDIT4\n[HKEY_LOCAL_MACHIN\\A]\n", 2, "bad key path \"HKEY_LOCAL_MACHIN\\A\""},
+        {key + "[HKLM\\B\\]\n", 3, "bad key path \"HKLM\\B\\\""},
+        {key + "[HKLM\\B] x\n", 3, "key line without a closing ']'"},
         {key + "\"v\"=\"x\n", 3, "unterminated string"},
         {key + "\"v\"=text\n", 3, "unknown kind of value data"},
         {key + "\"v\"=dword:123456789\n", 3, "a dword needs 1 to 8 hex digits"},
