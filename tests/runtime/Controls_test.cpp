@@ -73,12 +73,13 @@ TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {
     first->move(240, 1800, 1215, 375);
     first->setCaption(QStringLiteral("&Lumeo"));
     first->setFontBold(true);
+    first->setValue(2);
 
     CheckBox* loaded = chkPrd.load(1);
     EXPECT_EQ(failureOf([&] { chkPrd.load(1); }), desc::ControlArrayElementExists);
     EXPECT_EQ(form.findChild<QWidget*>(QStringLiteral("chkPrd_1")), loaded->widget());
-    EXPECT_EQ(std::tuple(loaded->caption(), twipsOf(*loaded), loaded->fontBold()),
-              std::tuple(QStringLiteral("&Lumeo"), Twips{240, 1800, 1215, 375}, true));
+    EXPECT_EQ(std::tuple(loaded->caption(), twipsOf(*loaded), loaded->fontBold(), loaded->value()),
+              std::tuple(QStringLiteral("&Lumeo"), Twips{240, 1800, 1215, 375}, true, 2));
     EXPECT_FALSE(loaded->isVisible());
 }
 

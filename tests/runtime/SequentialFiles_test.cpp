@@ -35,6 +35,8 @@ TEST(SequentialFiles, NumbersRunOutAfter255AndEachLineIsOnDiskBeforeTheFileIsClo
     files::closeAll();
     EXPECT_EQ(failureOf([&] { files::openForOutput(1, folder.filePath(QStringLiteral("no/x"))); }),
               desc::PathNotFound);
+    EXPECT_EQ(failureOf([&] { files::openForOutput(1, log + QStringLiteral("/x")); }),
+              desc::PathNotFound);
 #ifdef Q_OS_LINUX
     EXPECT_EQ(failureOf([] { files::openForOutput(1, QStringLiteral("/sys/x")); }),
               desc::PermissionDenied);

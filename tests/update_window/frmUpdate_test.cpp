@@ -2,6 +2,7 @@
 #include "platform/BrowseFolder.h"
 #include "platform/FolderOps.h"
 #include "runtime/Application.h"
+#include "runtime/Screen.h"
 #include "runtime/StandardMessageBox.h"
 #include "support/ModalAnswer.h"
 #include "support/Sandbox.h"
@@ -39,6 +40,11 @@ ModalAnswer answerOwnBox(int button, QStringList& seen) {
         const QString seenAs = box->windowTitle() + u": "_s + box->lblMsg->caption();
         std::fprintf(stderr, "[%s]\n", qPrintable(seenAs));
         seen << seenAs;
+        if (const QWidget* owner = box->parentWidget()) {
+            const QPoint centre = owner->frameGeometry().center();
+            EXPECT_NEAR(box->left() + box->width() / 2, rt::screen::fromPixelsX(centre.x()), 1);
+            EXPECT_NEAR(box->top() + box->height() / 2, rt::screen::fromPixelsY(centre.y()), 1);
+        }
         QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_%1"_s.arg(button)),
                           Qt::LeftButton);
     });
