@@ -100,6 +100,10 @@ class Foreign : public rt::Control {
     Q_PROPERTY(double FontSize READ fontSize WRITE setFontSize)
     Q_PROPERTY(QString FontName MEMBER face)
     Q_PROPERTY(QVariant Height READ heightValue)
+    Q_PROPERTY(float ColWidthMax MEMBER colWidthMax)
+    Q_PROPERTY(float RowHeightMax MEMBER rowHeightMax)
+    Q_PROPERTY(float ColWidthMin MEMBER colWidthMin)
+    Q_PROPERTY(float RowHeightMin MEMBER rowHeightMin)
 
 public:
     Foreign(rt::Form* form, const char* className)
@@ -131,6 +135,7 @@ public:
 
     QObject* inside = nullptr;
     float x1 = 100, x2 = 2100, y1 = 300, y2 = 500, tabMaxWidth = 0;
+    float colWidthMax = 4000, rowHeightMax = 600, colWidthMin = 400, rowHeightMin = 200;
     int tabHeight = 375;
     QString face = QStringLiteral("Book Antiqua");
     std::vector<double> offered, requests;
@@ -155,6 +160,8 @@ TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
         return control;
     };
     Foreign* check = add("CheckBox", {240, 480, 1095, 285});
+    Foreign* option = add("OptionButton", {});
+    Foreign* grid = add("VSFlexGrid", {});
     Foreign* combo = add("ComboBox", {1000, 1000, 2000, 315});
     Foreign* line = add("Line", {});
     Foreign* image = add("Image", {0, 120, 480, 480});
@@ -175,9 +182,9 @@ TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
     // 8.25 x 1.28 = 10.6, and x 0.98 beside a box. A face that offers 10 is asked 10.6, 10.5, ...
     // 10.0; one that offers nothing below 12 every tenth down to 0.1, then 10.6 and 10, then
     // Arial 10.6.
-    EXPECT_EQ((std::vector{check->fontSize(), combo->fontSize(), stepsDown->fontSize(),
-                           toArial->fontSize()}),
-              (std::vector{10.388, 10.6, 10.0, 10.6}));
+    EXPECT_EQ((std::vector{check->fontSize(), option->fontSize(), combo->fontSize(),
+                           stepsDown->fontSize(), toArial->fontSize()}),
+              (std::vector{10.388, 10.388, 10.6, 10.0, 10.6}));
     EXPECT_EQ(combo->requests, std::vector{10.6});
     EXPECT_EQ(stepsDown->requests, (std::vector{10.6, 10.5, 10.4, 10.3, 10.2, 10.1, 10.0}));
     ASSERT_EQ(toArial->requests.size(), 109U);
@@ -189,6 +196,8 @@ TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
     EXPECT_EQ(twipsOf(*check), (Twips{300, 720, 1368.75F, 427.5F}));
     EXPECT_EQ(twipsOf(*combo), (Twips{1250, 1500, 2500, 315})) << "its height is kept";
     EXPECT_EQ((Twips{line->x1, line->x2, line->y1, line->y2}), (Twips{125, 2625, 450, 750}));
+    EXPECT_EQ((Twips{grid->colWidthMax, grid->rowHeightMax, grid->colWidthMin, grid->rowHeightMin}),
+              (Twips{5000, 900, 500, 300}));
     EXPECT_EQ(twipsOf(*image), (Twips{0, 180, 600, 720})) << "at the edge, not out of view";
     EXPECT_EQ(twipsOf(*timer), (Twips{-40, 10, 20, 20}));
     EXPECT_EQ(twipsOf(*strayed), (Twips{150, 150, 250, 150})) << "placed at 120 first";

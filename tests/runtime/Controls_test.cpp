@@ -33,6 +33,8 @@ TEST_F(Controls, TwipsAreKeptAsWrittenShownInWholePixelsAndWhatIsRefusedChangesN
 
     const double fontSize = button->fontSize();
     EXPECT_EQ(failureOf([&] { button->move(5, 5, 90, -1); }), desc::InvalidPropertyValue);
+    EXPECT_EQ(failureOf([&] { button->move(2e9F * tx, 5, 2e9F * tx); }), desc::Overflow)
+        << "each fits in 32 bits, the right edge does not";
     EXPECT_EQ(failureOf([&] { getProperty(button, "Colour"); }), desc::NoSuchProperty);
     EXPECT_EQ(failureOf([&] { setProperty(button, "Name", QString()); }), desc::NoSuchProperty);
     EXPECT_EQ(failureOf([&] { setProperty(button, "Height", QStringLiteral("tall")); }),
