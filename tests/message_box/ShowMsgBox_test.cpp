@@ -81,6 +81,7 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
                  {6, "&Yes|&No", "", 0, 0, 6},
                  {7, "&Retry|&Cancel", "", 0, 1, 2},
                  {112, "&Ok", "imgI", 0, 0, 1},
+                 {3 + 768, "&Yes|&No|&Cancel", "", 2, 2, 2},
                  {4096 + 8 + 48, "&Ok", "imgE", 0, 0, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.style);
