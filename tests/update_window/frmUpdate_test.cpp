@@ -59,9 +59,10 @@ protected:
         writeFile(lumeo + u"/Norvik/agent.cfg"_s, "old agent");
         writeFile(vantro + u"/Norvik/agent.cfg"_s, "old agent");
         qputenv("TOLVAR_REGISTRY", QFile::encodeName(registry));
-        // Every box in the order shown: the standard box is answered at once with OK.
-        rt::setStandardMessageBoxHook([this](const QString& prompt, int, const QString&) {
-            boxes << u"standard: "_s + prompt;
+        // Every box in the order shown, the standard box with its style, which is answered at once
+        // with OK.
+        rt::setStandardMessageBoxHook([this](const QString& prompt, int style, const QString&) {
+            boxes << u"standard %1: "_s.arg(style) + prompt;
             return 1;
         });
         window.showForm();
@@ -111,9 +112,9 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) 
     platform::testing::failCopyAfter(0, "Disk full");
     choose(1, vantro);
     click(u"cmdUpdate"_s);
-    EXPECT_EQ(boxes, (QStringList{u"standard: Please select a product to update."_s,
-                                  u"standard: Please enter path of Lumeo"_s,
-                                  u"standard: Folder not exists "_s + missing,
+    EXPECT_EQ(boxes, (QStringList{u"standard 64: Please select a product to update."_s,
+                                  u"standard 64: Please enter path of Lumeo"_s,
+                                  u"standard 64: Folder not exists "_s + missing,
                                   u"UpdateNorvikOnMachine: Disk full"_s}));
     EXPECT_EQ(agents(), "old agent|old agent");
     EXPECT_FALSE(window.lblProg->isVisible());
