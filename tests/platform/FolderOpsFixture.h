@@ -23,12 +23,21 @@ protected:
         EXPECT_EQ(after, before);
     }
 
-    // The target becomes a copy of the source with nothing left beside it.
-    void expectReplaceSucceeds() {
+    // How many entries the folder that holds the target has, the target among them.
+    long entriesBesideTarget() const {
         namespace fs = std::filesystem;
-        tolvar::platform::replaceFolder(source, target);
+        return std::distance(fs::directory_iterator(install), fs::directory_iterator());
+    }
+
+    // The target is a copy of the source with nothing left beside it.
+    void expectTargetIsTheSource() const {
         EXPECT_EQ(describeTree(target), describeTree(source));
-        EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
+        EXPECT_EQ(entriesBesideTarget(), 1);
+    }
+
+    void expectReplaceSucceeds() {
+        tolvar::platform::replaceFolder(source, target);
+        expectTargetIsTheSource();
     }
 
     // A shipped folder with what every copy must keep (contents, permissions, a read-only file in

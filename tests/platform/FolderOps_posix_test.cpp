@@ -50,8 +50,7 @@ TEST_F(FolderOpsTest, AnOrdinaryUserReplacesATargetHoldingReadOnlyAndUnlistableF
     int status = -1;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(describeTree(target), describeTree(source));
-    EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
+    expectTargetIsTheSource();
 }
 
 // An entry that cannot be moved or removed stops a step of the replace: the product keeps one
@@ -88,8 +87,7 @@ TEST_F(FolderOpsTest, AnEntryThatCannotBeMovedLeavesOneWholeFolderAndTheNextRepl
         }
         EXPECT_EQ(got, failure);
         EXPECT_EQ(describeTree(target), failure.empty() ? describeTree(source) : before);
-        EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()),
-                  entries);
+        EXPECT_EQ(entriesBesideTarget(), entries);
         EXPECT_TRUE(setImmutable(stuckAfter, false));
         expectReplaceSucceeds();
     }
@@ -193,7 +191,7 @@ TEST_F(FolderOpsInMemoryTest, AReplaceKilledAtAnyMomentLeavesAWholeFolderThatThe
         EXPECT_EQ(failureOf(replace), desc::DiskFull);
         seam::clearInjectedFailures();
         EXPECT_TRUE(describeTree(target) == (between ? oldTree : left));
-        EXPECT_EQ(std::distance(fs::directory_iterator(install), fs::directory_iterator()), 1);
+        EXPECT_EQ(entriesBesideTarget(), 1);
         expectReplaceSucceeds();
     }
 }
