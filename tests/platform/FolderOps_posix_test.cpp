@@ -1,10 +1,12 @@
 #include "platform/FolderOpsFixture.h"
+#include "platform/FsFailure.h"
 #include "runtime/core/Failure.h"
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <grp.h>
+#include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -23,6 +25,47 @@ TEST_F(FolderOpsTest, ReplaceKeepsLinksAsLinksAndRefusesSpecialFilesLeavingTheTa
     expectReplaceSucceeds();
     ASSERT_EQ(::mkfifo((source / "bin" / "pipe").c_str(), 0644), 0);
     expectReplaceFails(source, quoted(desc::PathFileAccessError, source / "bin" / "pipe"));
+}
+
+// The shipped folder may lie on another file system than the product (a share, a stick), where
+// the kernel cannot move contents between the two and the copy reads and writes them itself.
+TEST_F(FolderOpsTest, AShippedFolderOnAnotherFileSystemArrivesWhole) {
+    struct stat here {
+    }, shm{};
+    if (::stat(root.c_str(), &here) != 0 || ::stat("/dev/shm", &shm) != 0 ||
+        here.st_dev == shm.st_dev) {
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    }
+    const fs::path away = fs::path("/dev/shm") / root.filename();
+    std::string contents(300'000, '\0');
+    std::generate(contents.begin(), contents.end(), std::mt19937());
+    writeFile(away / "big.bin", contents);
+    writeFile(away / "empty.txt", "");
+    replaceFolder(away, target);
+    fs::remove_all(away);
+    EXPECT_EQ(readFile(target / "big.bin"), contents);
+    EXPECT_EQ(fs::file_size(target / "empty.txt"), 0U);
+}
+
+// The failures every backend reports, by what went wrong.
+TEST(FsFailure, EachErrorIsDescribedWithThePath) {
+    using std::errc;
+    const std::pair<errc, const char*> errors[] = {
+        {errc::no_such_file_or_directory, desc::PathNotFound},
+        {errc::not_a_directory, desc::PathNotFound},
+        {errc::permission_denied, desc::PermissionDenied},
+        {errc::operation_not_permitted, desc::PermissionDenied},
+        {errc::read_only_file_system, desc::PermissionDenied},
+        {errc::file_exists, desc::FileAlreadyExists},
+        {errc::directory_not_empty, desc::FileAlreadyExists},
+        {errc::no_space_on_device, desc::DiskFull},
+        {errc::too_many_files_open, desc::TooManyFiles},
+        {errc::too_many_files_open_in_system, desc::TooManyFiles},
+        {errc::io_error, desc::PathFileAccessError}};
+    for (const auto& [error, description] : errors) {
+        EXPECT_EQ(failureOf([e = error] { raiseFor(std::make_error_code(e), "/p"); }),
+                  quoted(description, "/p"));
+    }
 }
 
 // An ordinary user needs a folder's write and list permissions to empty it (root ignores them):
