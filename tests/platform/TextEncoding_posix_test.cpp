@@ -4,6 +4,7 @@
 
 #include <iconv.h>
 #include <string>
+#include <vector>
 
 using namespace tolvar::platform;
 
@@ -45,5 +46,34 @@ TEST(TextEncoding, EveryCodePointAndEveryWindows1252ByteConvertAsGlibcConvertsTh
         EXPECT_EQ(windows1252ToUtf8(one), converted(one, unassigned ? "LATIN1" : "CP1252", "UTF-8"))
             << byte;
         EXPECT_EQ(utf8ToWindows1252(windows1252ToUtf8(one)), one) << byte;
+    }
+}
+
+// A file's bytes are its text when they are UTF-8, and Windows-1252 otherwise: every two bytes,
+// and the edges of every longer sequence (overlong, surrogate, past U+10FFFF, cut short).
+TEST(TextEncoding, BytesAreUtf8ExactlyWhenGlibcDecodesThem) {
+    std::vector<std::string> texts;
+    for (int first = 0; first < 256; ++first) {
+        for (int second = 0; second < 256; ++second) {
+            texts.push_back({'x', static_cast<char>(first), static_cast<char>(second)});
+        }
+    }
+    const std::string edges = "\x7F\x80\x8F\x90\x9F\xA0\xBF\xC0";
+    for (int lead = 0xE0; lead <= 0xF7; ++lead) {
+        for (const char second : edges) {
+            for (const char third : edges) {
+                texts.push_back({'x', static_cast<char>(lead), second, third});
+                for (const char fourth : edges) {
+                    texts.push_back({'x', static_cast<char>(lead), second, third, fourth});
+                }
+            }
+        }
+    }
+    for (const std::string& bytes : texts) {
+        const std::string utf16 = converted(bytes, "UTF-8", "UTF-16LE");
+        const bool utf8 = utf16 != "<refused>";
+        EXPECT_EQ(decodeTextFile(bytes), utf8 ? bytes : windows1252ToUtf8(bytes))
+            << ::testing::PrintToString(bytes);
+        EXPECT_TRUE(!utf8 || utf8ToUtf16le(bytes) == utf16) << ::testing::PrintToString(bytes);
     }
 }
