@@ -22,10 +22,21 @@ TEST_F(TreeCompare, ACopyIsTheSameUntilAnythingButATimeChanges) {
     fs::path copy;
     writeFile(source / "agent.cfg", "new agent");
     writeFile(source / "lib" / "runtime.dll", "runtime");
+    const std::string big(100'000, 'b');
+    writeFile(source / "lib" / "big.bin", big);
     fs::create_directories(source / "logs");
     const bool links = makeLink(source / "current", "lib");
     const std::pair<const char*, std::function<void()>> changes[] = {
-        {"a time only", [&] { setTimes(copy / "agent.cfg", 1'000'000'000); }},
+        {"a time only",
+         [&] {
+             setTimes(copy / "agent.cfg", 1'000'000'000);
+             setTimes(copy / "lib" / "big.bin", 1'000'000'000);
+         }},
+        {"a byte past the first read",
+         [&] {
+             writeFile(copy / "lib" / "big.bin", std::string(big).replace(90'000, 1, "c"));
+             setTimes(copy / "lib" / "big.bin", 1'000'000'000);
+         }},
         // At another time, so it is not settled by a timestamp as coarse as the file system's.
         {"contents of the same size",
          [&] {
