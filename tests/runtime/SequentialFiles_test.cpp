@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace tolvar::rt;
+using namespace Qt::Literals::StringLiterals;
 using tolvar::rt::test::failureOf;
 
 namespace {
@@ -19,6 +20,10 @@ TEST(SequentialFiles, NumbersRunOutAfter255AndEachLineIsOnDiskBeforeTheFileIsClo
     }
     EXPECT_EQ(failureOf([] { files::freeFile(); }), desc::TooManyFiles);
     EXPECT_EQ(failureOf([&] { files::openForOutput(1, folder.path()); }), desc::FileAlreadyOpen);
+    for (const int outside : {0, 256}) {
+        EXPECT_EQ(failureOf([&] { files::openForOutput(outside, folder.filePath(u"x"_s)); }),
+                  desc::BadFileNameOrNumber);
+    }
     files::close(7);
     EXPECT_EQ(files::freeFile(), 7);
     EXPECT_EQ(failureOf([] { files::printLine(7, QStringLiteral("x")); }),
@@ -35,6 +40,7 @@ TEST(SequentialFiles, NumbersRunOutAfter255AndEachLineIsOnDiskBeforeTheFileIsClo
     files::closeAll();
     EXPECT_EQ(failureOf([&] { files::openForOutput(1, folder.filePath(QStringLiteral("no/x"))); }),
               desc::PathNotFound);
+    EXPECT_EQ(failureOf([] { files::openForOutput(1, QString()); }), desc::PathNotFound);
     EXPECT_EQ(failureOf([&] { files::openForOutput(1, log + QStringLiteral("/x")); }),
               desc::PathNotFound);
 #ifdef Q_OS_LINUX
