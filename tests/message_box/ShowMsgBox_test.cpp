@@ -2,6 +2,7 @@
 #include "message_box/ShowMsgBox.h"
 #include "message_box/frmMsgBox.h"
 #include "runtime/Application.h"
+#include "runtime/Screen.h"
 #include "runtime/StandardMessageBox.h"
 #include "runtime/core/Failure.h"
 #include "support/ModalAnswer.h"
@@ -124,6 +125,25 @@ TEST_F(ShowMsgBoxTest, OnlyAOneButtonBoxCanBeLeftOtherThanThroughItsButtons) {
         });
         EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Exit?"), 292), 6);
     }
+}
+
+// A message wider than half the screen wraps there; the label holds every line, the buttons
+// below it.
+TEST_F(ShowMsgBoxTest, ALongMessageWrapsAtHalfTheScreen) {
+    const QString message =
+        QStringLiteral("Folder not exists") + QStringLiteral(" /far").repeated(90);
+    whenShown([&](frmMsgBox& box) {
+        const rt::Label& label = *box.lblMsg;
+        const QRect lines = label.widget()->fontMetrics().boundingRect(
+            QRect(0, 0, label.widget()->width(), 10000), Qt::TextWordWrap, message);
+        EXPECT_TRUE(label.wordWrap());
+        EXPECT_LE(label.width(), rt::screen::widthTwips() / 2);
+        EXPECT_GE(label.widget()->height(), lines.height());
+        EXPECT_GT(lines.height(), 2 * label.widget()->fontMetrics().height());
+        EXPECT_LT(label.top() + label.height(), box.cmdAction[0].top());
+        QTest::mouseClick(button(box, 0), Qt::LeftButton);
+    });
+    EXPECT_EQ(ShowMsgBox(nullptr, message, 64), 1);
 }
 
 TEST_F(ShowMsgBoxTest, UnknownCaptionOrOverflowAsksTheStandardBoxOnceTheOwnBoxIsGone) {
