@@ -47,6 +47,7 @@ TEST(InitScrReso, RatiosFollowTheReadingTheUsersDpiAndTheProfileRuleByRule) {
         // The user's DPI counts from 96 to 192, and only above the measured one (the update
         // window's scaling shows it raising one).
         {{800, 600, 144}, "120", "0", "", "", "", 0.6666667F, 0.6666667F},
+        {{800, 600, 72}, "96", "0", "", "", "", 1, 1},
         {{800, 600, 0}, "95", "0", "", "", "", 1, 1},
         {svga, "192", "0", "", "", "", 0.5F, 0.5F},
         {svga, "193", "0", "", "", "", 1, 1},

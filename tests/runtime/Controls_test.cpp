@@ -5,6 +5,7 @@
 #include "runtime/Screen.h"
 
 #include <QLabel>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,11 @@ TEST_F(Controls, TwipsAreKeptAsWrittenShownInWholePixelsAndWhatIsRefusedChangesN
     EXPECT_EQ(failureOf([&] { setProperty(button, "FontSize", 0); }), desc::InvalidPropertyValue);
     EXPECT_EQ(twipsOf(*button), (Twips{10 * tx, 30 * ty, 80.6F * tx, 25 * ty}));
     EXPECT_DOUBLE_EQ(button->fontSize(), fontSize);
+
+    int clicks = 0;
+    QObject::connect(button, &Control::Click, [&clicks] { ++clicks; });
+    QTest::keyClick(button->widget(), Qt::Key_Return);
+    EXPECT_EQ(clicks, 1) << "Enter presses the focused button";
 }
 
 TEST_F(Controls, SelfSizingLabelWithWordWrapKeepsItsWidthAndRefitsItsLines) {
@@ -66,6 +72,7 @@ TEST_F(Controls, SelfSizingLabelWithWordWrapKeepsItsWidthAndRefitsItsLines) {
         EXPECT_EQ(qobject_cast<QLabel*>(label->widget())->alignment() & Qt::AlignHorizontal_Mask,
                   Qt::Alignment(shown));
     }
+    EXPECT_EQ(failureOf([&] { label->setAlignment(3); }), desc::InvalidPropertyValue);
 }
 
 TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {
@@ -83,6 +90,7 @@ TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {
     EXPECT_EQ(std::tuple(loaded->caption(), twipsOf(*loaded), loaded->fontBold(), loaded->value()),
               std::tuple(QStringLiteral("&Lumeo"), Twips{240, 1800, 1215, 375}, true, 2));
     EXPECT_FALSE(loaded->isVisible());
+    EXPECT_EQ(failureOf([&] { loaded->setValue(3); }), desc::InvalidPropertyValue);
 }
 
 } // namespace
