@@ -118,6 +118,14 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) 
                                   u"UpdateNorvikOnMachine: Disk full"_s}));
     EXPECT_EQ(agents(), "old agent|old agent");
     EXPECT_FALSE(window.lblProg->isVisible());
+
+    platform::testing::clearInjectedFailures();
+    window.chkPrd[1].setValue(0);
+    boxes.clear();
+    click(u"cmdUpdate"_s);
+    EXPECT_EQ(boxes, QStringList{u"TolvarNorvikUpdater: [Lumeo] Update Successfully."_s})
+        << "an unticked row is left out";
+    EXPECT_EQ(agents(), "new agent|old agent");
 }
 
 // The run ends the products' helpers first, replaces each ticked row's folder and drops every
