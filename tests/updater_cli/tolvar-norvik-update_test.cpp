@@ -172,7 +172,7 @@ TEST_F(Updater, AWrongCommandLineOrNoSourceChangesNothingAndExitsWith2) {
         {u"--frobnicate"_s},          {u"--source"_s, sandbox.filePath(u"none"_s)},
     };
     for (const QStringList& arguments : wrong) {
-        const Result refused = run(arguments + QStringList{u"--json"_s});
+        const Result refused = run(QStringList{u"--json"_s} + arguments);
         EXPECT_EQ(refused.exitCode, 2) << arguments.join(u' ').toStdString();
         EXPECT_EQ(refused.json()[u"exitCode"_s].toInt(), 2);
         EXPECT_TRUE(refused.err.startsWith("tolvar-norvik-update: "));
@@ -180,6 +180,8 @@ TEST_F(Updater, AWrongCommandLineOrNoSourceChangesNothingAndExitsWith2) {
     ASSERT_TRUE(QDir(source).removeRecursively());
     EXPECT_EQ(run({}).exitCode, 2) << "no Norvik folder beside the program";
     EXPECT_EQ(run({u"--help"_s}).exitCode, 0);
+    const Result version = run({u"--version"_s});
+    EXPECT_TRUE(version.exitCode == 0 && version.out.startsWith("tolvar-norvik-update "));
 }
 
 } // namespace
