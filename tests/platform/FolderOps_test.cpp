@@ -39,6 +39,9 @@ TEST_F(FolderOpsTest, ReplaceThatCannotStartTouchesNothing) {
         expectReplaceFails(source, quoted(desc::FileAlreadyExists, squatter));
         fs::remove_all(squatter);
     }
+    // An empty staging folder may be one a killed replace made before it could record it.
+    fs::create_directory(fs::path(target).concat(".tolvar-new"));
+    expectReplaceSucceeds();
     // A copy made inside its own source would never end.
     EXPECT_EQ(failureOf([&] { replaceFolder(source, source / "bin" / "Norvik"); }),
               quoted(desc::InvalidProcedureCall, source / "bin" / "Norvik.tolvar-new"));
