@@ -3,6 +3,9 @@
 #include "platform/FolderOps.h"
 #include "platform/TreeFixture.h"
 
+#include <algorithm>
+#include <atomic>
+
 // Gives every entry below the folder a time of its own.
 inline void stampTimes(const std::filesystem::path& folder) {
     long long second = 1'000'000'000;
@@ -35,9 +38,16 @@ protected:
         EXPECT_EQ(entriesBesideTarget(), 1);
     }
 
+    // The count the caller is given is of the files copied; links are not files.
     void expectReplaceSucceeds() {
-        tolvar::platform::replaceFolder(source, target);
+        namespace fs = std::filesystem;
+        std::atomic<std::uint64_t> copied{0};
+        tolvar::platform::replaceFolder(source, target, &copied);
         expectTargetIsTheSource();
+        EXPECT_EQ(copied, std::count_if(fs::recursive_directory_iterator(source), {},
+                                        [](const auto& entry) {
+                                            return fs::is_regular_file(entry.symlink_status());
+                                        }));
     }
 
     // A shipped folder with what every copy must keep (contents, permissions, a read-only file in
