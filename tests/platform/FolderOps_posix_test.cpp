@@ -179,6 +179,16 @@ void swapForLinks(std::stop_token stop, const fs::path& folder, const fs::path& 
 
 } // namespace
 
+// An entry at a name the record holds that was since swapped for another is not the replace's.
+TEST_F(FolderOpsTest, ARecordedNameThatNowHoldsSomethingElseIsLeftAlone) {
+    runAndKill([&] { replaceFolder(source, target); }, {}, "clean");
+    const fs::path parked = fs::path(target).concat(".tolvar-old");
+    ASSERT_TRUE(present(parked));
+    fs::rename(parked, root / "moved");
+    writeFile(parked / "theirs.txt", "someone else's");
+    expectReplaceFails(source, quoted(desc::FileAlreadyExists, parked));
+}
+
 // For the tests that run many replaces to see which names hold what, as processes stop or other
 // writers race them: a memory file system keeps names just the same, and there the flushes cost
 // nothing (on a disk each waits for whatever else the machine has written).
