@@ -17,14 +17,18 @@ using namespace tolvar::rt;
 
 namespace {
 
-// Counts its loads, refuses to go while `refuse` is set, and keeps the keys it previews.
+// Counts its loads, refuses to go while `refuse` is set, and keeps the keys it previews, eating
+// each "x".
 struct Recording : test::BlankForm {
     int loads = 0;
     bool refuse = false;
     std::vector<int> keys;
     void Form_Load() override { ++loads; }
     void Form_QueryUnload(bool& cancel, UnloadReason /*reason*/) override { cancel = refuse; }
-    void Form_KeyPress(int& keyAscii) override { keys.push_back(keyAscii); }
+    void Form_KeyPress(int& keyAscii) override {
+        keys.push_back(keyAscii);
+        keyAscii = keyAscii == 'x' ? 0 : keyAscii;
+    }
 };
 
 TEST(Form, TakesItsClientSizeLoadsOnceShowsCentredAndStaysWhileItRefusesToGo) {
@@ -101,7 +105,10 @@ TEST(Form, ATabIndexShiftsTheOthersTabSkipsWhatCannotTakeTheFocusAndMnemonicsAre
     QTest::keyClick(b[4]->widget(), Qt::Key_U, Qt::AltModifier);
     QTest::keyClick(b[4]->widget(), Qt::Key_U);
     QTest::keyClick(b[4]->widget(), Qt::Key_Escape);
-    EXPECT_EQ(form.keys, (std::vector<int>{'u', 27}));
+    auto* text = new TextBox(&form, QStringLiteral("txtIn"));
+    QTest::keyClicks(text->widget(), QStringLiteral("xy"));
+    EXPECT_EQ(form.keys, (std::vector<int>{'u', 27, 'x', 'y'}));
+    EXPECT_EQ(text->text(), QStringLiteral("y")) << "an eaten key never reaches the control";
 }
 
 } // namespace
