@@ -47,7 +47,9 @@ TEST(MsgBoxLayout, ButtonsWiderThanTheTextSetTheColumnAndGapsFollowTheDisplayRat
     LayoutInput in = input(QStringLiteral("Go?"), 3, 16);
     in.scaleX = 1.25F;
     in.scaleY = 1.5F;
+    in.defaultButton = 256;
     const Layout out = layOut(in, FixedPitch);
+    EXPECT_EQ(out.tabOrder, (std::vector<int>{1, 2, 0})) << "from the default button on";
     const float row = 3 * 855 + 2 * 75;
     EXPECT_EQ(out.windowWidth, 120 + 480 + 75 + row + 120);
     EXPECT_EQ(out.label.left, 675 + (row - 300) / 2);
