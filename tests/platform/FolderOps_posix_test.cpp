@@ -7,6 +7,7 @@
 #include <csignal>
 #include <grp.h>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -28,23 +29,39 @@ TEST_F(FolderOpsTest, ReplaceKeepsLinksAsLinksAndRefusesSpecialFilesLeavingTheTa
 }
 
 // The shipped folder may lie on another file system than the product (a share, a stick), where
-// the kernel cannot move contents between the two and the copy reads and writes them itself.
-TEST_F(FolderOpsTest, AShippedFolderOnAnotherFileSystemArrivesWhole) {
-    struct stat here {
-    }, shm{};
-    if (::stat(root.c_str(), &here) != 0 || ::stat("/dev/shm", &shm) != 0 ||
-        here.st_dev == shm.st_dev) {
-        GTEST_SKIP() << "no second file system at /dev/shm";
+// the kernel cannot move contents between the two and the copy reads and writes them itself. Both
+// ways, a file the target cannot take (a full disk, a quota) fails the replace, which leaves the
+// previous folder as it was.
+TEST_F(FolderOpsTest, EveryFileArrivesWholeOrTheReplaceFails) {
+    if (!fs::is_directory("/dev/shm")) {
+        GTEST_SKIP() << "no memory file system at /dev/shm";
     }
     const fs::path away = fs::path("/dev/shm") / root.filename();
     std::string contents(300'000, '\0');
     std::generate(contents.begin(), contents.end(), std::mt19937());
-    writeFile(away / "big.bin", contents);
-    writeFile(away / "empty.txt", "");
-    replaceFolder(away, target);
+    for (const fs::path& from : {source, away}) {
+        writeFile(from / "big.bin", contents);
+        writeFile(from / "empty.txt", "");
+        const auto before = describeTree(target);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const rlimit limit{100'000, 100'000};
+            ::signal(SIGXFSZ, SIG_IGN);
+            const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+            const std::string failure = failureOf([&] { replaceFolder(from, target); });
+            const fs::path staged = fs::path(target).concat(".tolvar-new") / "big.bin";
+            ::_exit(limited && failure == quoted(desc::PathFileAccessError, staged) ? 0 : 1);
+        }
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_EQ(status, 0) << from;
+        EXPECT_TRUE(describeTree(target) == before && entriesBesideTarget() == 1);
+        replaceFolder(from, target);
+        EXPECT_TRUE(readFile(target / "big.bin") == contents);
+        EXPECT_EQ(fs::file_size(target / "empty.txt"), 0U);
+    }
     fs::remove_all(away);
-    EXPECT_EQ(readFile(target / "big.bin"), contents);
-    EXPECT_EQ(fs::file_size(target / "empty.txt"), 0U);
 }
 
 // The failures every backend reports, by what went wrong.
