@@ -42,9 +42,10 @@ TEST(RegistryFileTest, ExportsKeepTypesDataAndDeletions) {
 }
 
 // A UTF-8 byte order mark is dropped: the file reads as it does without one. Tabs are blanks,
-// and a binary value may be empty.
+// blanks may end a line, and a binary value may be empty.
 TEST(RegistryFileTest, AUtf8ByteOrderMarkIsDropped) {
-    const std::string text = "REGEDIT4\r\n[HKLM\\A]\r\n\"v\"\t=\t\"caf\xC3\xA9\"\r\n\"e\"=hex:\r\n";
+    const std::string text =
+        "REGEDIT4\r\n[HKLM\\A] \t\r\n\"v\"\t=\t\"caf\xC3\xA9\"\r\n\"e\"=hex:\r\n";
     for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text}) {
         const RegistryStore store = RegistryStore::parse(bytes);
         EXPECT_EQ(store.value("HKLM\\A", "v"), (RegistryValue{1, "c\0a\0f\0\xE9\0\0\0"s}));
