@@ -47,6 +47,9 @@ TEST(TextEncoding, EveryCodePointAndEveryWindows1252ByteConvertAsGlibcConvertsTh
             << byte;
         EXPECT_EQ(utf8ToWindows1252(windows1252ToUtf8(one)), one) << byte;
     }
+    // What the code page lacks: the best fit at both ends of the full-width forms, two units for
+    // a character beyond the first plane.
+    EXPECT_EQ(utf8ToWindows1252("\uFF01\uFF5E\U00010000\u20AD"), "!~???");
 }
 
 // A file's bytes are its text when they are UTF-8, and Windows-1252 otherwise: every two bytes,
