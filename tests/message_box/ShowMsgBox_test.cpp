@@ -8,6 +8,7 @@
 #include "support/ModalAnswer.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -99,6 +100,10 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
                 EXPECT_FALSE(image->picture().pixmap(32).isNull());
             }
             EXPECT_EQ(box.focusWidget(), button(box, c.focused));
+            // A short message takes its text's width, in the design's fonts.
+            const QLabel& label = *qobject_cast<QLabel*>(box.lblMsg->widget());
+            EXPECT_EQ(label.width(), label.fontMetrics().size(0, label.text()).width());
+            EXPECT_DOUBLE_EQ(box.cmdAction[0].fontSize(), 9);
             EXPECT_EQ(box.closeBoxEnabled(), captions.size() == 1);
             EXPECT_EQ(box.windowTitle(), c.title.value_or(rt::app::title()));
             QTest::mouseClick(button(box, c.pressed), Qt::LeftButton);
