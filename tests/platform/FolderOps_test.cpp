@@ -31,6 +31,16 @@ TEST_F(FolderOpsTest, ReplaceRollsBackWholeOrInstallsEveryFile) {
     expectReplaceSucceeds();
 }
 
+// A first install has nothing to park and leaves nothing beside the folder; a trailing separator
+// still names the folder.
+TEST_F(FolderOpsTest, AFirstInstallLeavesTheFolderAlone) {
+    fs::remove_all(target);
+    replaceFolder(source, target / "");
+    expectTargetIsTheSource();
+    deleteFolder(target / "");
+    EXPECT_FALSE(present(target));
+}
+
 // Names like the replace's own that it did not make are never touched: they fail it, named.
 TEST_F(FolderOpsTest, ReplaceThatCannotStartTouchesNothing) {
     for (const char* suffix : {".tolvar-old", ".tolvar-new"}) {
