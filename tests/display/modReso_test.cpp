@@ -144,13 +144,15 @@ public:
     bool unsized = false;
 };
 
-TEST_F(ResizeControlsTest, RatiosOfExactlyOneOrNotAboveZeroChangeNothing) {
+TEST_F(ResizeControlsTest, RatiosAllOfExactlyOneOrOneNotAboveZeroChangeNothing) {
     auto* check = new Foreign(&form, "CheckBox");
     for (const Ratios& r : {Ratios{1, 1, 1}, Ratios{0, 1.28F, 1.28F}, Ratios{1.28F, 1.28F, 0}}) {
         resize(form, r);
         EXPECT_EQ(twipsOf(form), (Twips{0, 0, 7200, 5400}));
         EXPECT_TRUE(check->requests.empty());
     }
+    resize(form, {1, 1.5F, 1.25F});
+    EXPECT_EQ(twipsOf(form), (Twips{0, 0, 7200, 8100})) << "one ratio of 1 is not all of them";
 }
 
 TEST_F(ResizeControlsTest, EachKindFollowsItsOwnRule) {
