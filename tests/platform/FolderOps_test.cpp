@@ -33,7 +33,7 @@ TEST_F(FolderOpsTest, ReplaceRollsBackWholeOrInstallsEveryFile) {
 
 // A first install has nothing to park and leaves nothing beside the folder; a trailing separator
 // still names the folder.
-TEST_F(FolderOpsTest, AFirstInstallLeavesTheFolderAlone) {
+TEST_F(FolderOpsTest, AFirstInstallLeavesNothingBesideTheFolder) {
     fs::remove_all(target);
     replaceFolder(source, target / "");
     expectTargetIsTheSource();
