@@ -59,7 +59,7 @@ TEST_F(FolderOpsTest, ReplaceThatCannotStartTouchesNothing) {
     EXPECT_EQ(failureOf([&] { copyFolder(source, source / "bin" / "copy"); }),
               quoted(desc::InvalidProcedureCall, source / "bin" / "copy"));
     EXPECT_EQ(describeTree(source), shipped);
-    fs::remove_all(target);
+    deleteFolder(target);
     writeFile(target, "a file, not a folder");
     expectReplaceFails(source, quoted(desc::FileAlreadyExists, target));
     EXPECT_EQ(failureOf([&] { deleteFolder(target); }), quoted(desc::PathNotFound, target));
