@@ -75,6 +75,7 @@ TEST(RegistryFileTest, MalformedLinesAreNamed) {
         {key + "\"v\"=dword:123456789\n", 3, "a dword needs 1 to 8 hex digits"},
         {key + "\"v\"=hex(x):00\n", 3, "bad value type in hex(...)"},
         {key + "\"v\"=hex:01,zz\n", 3, "bad hex byte \"zz\""},
+        {key + "\"v\"=hex:100,01\n", 3, "bad hex byte \"100\""},
         {key + "v=1\n", 3, "unrecognised line"},
         {key + "\"v\" \"x\"\n", 3, "'=' expected after the value name"},
         {key + "\"v\"=\"x\" y\n", 3, "text after the closing quote"},
@@ -125,6 +126,7 @@ TEST(RegistryFileTest, DeletionRemovesExactlyTheSubtree) {
                                                      "[HKLM\\B\\C]\n"
                                                      "[-HKLM\\A\\KEY]\n"
                                                      "[-HKLM\\B\\C]\n"
+                                                     "\"checked\"=\"then dropped\"\n"
                                                      "[-HKLM\\Missing\\Child]\n");
     const std::pair<std::string, bool> keys[] = {
         {"HKLM\\A\\Key", false}, {"HKLM\\A\\Key\\Sub", false}, {"HKLM\\A\\Key\\Sub\\Deeper", false},
