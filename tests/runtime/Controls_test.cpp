@@ -90,6 +90,7 @@ TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {
     EXPECT_EQ(std::tuple(loaded->caption(), twipsOf(*loaded), loaded->fontBold(), loaded->value()),
               std::tuple(QStringLiteral("&Lumeo"), Twips{240, 1800, 1215, 375}, true, 2));
     EXPECT_FALSE(loaded->isVisible());
+    EXPECT_EQ(loaded->tabIndex(), 1) << "it comes last in the tab order";
     EXPECT_EQ(failureOf([&] { loaded->setValue(3); }), desc::InvalidPropertyValue);
 }
 
