@@ -25,12 +25,12 @@ TEST(Output, EveryOutcomeHasItsLineAndItsNameInAValidDocument) {
                        {"Vantro", "/opt/\xE9t\xE9\x01", Outcome::NotInstalled, "No\tpath", 0, 0, 0},
                        {"Lumeo", "/opt/\xE2\x82\xAC\xF0\x9F\x98\x80\xE2\x82", Outcome::Failed,
                         "Disk full", 0, 0, 1.5},
-                       {"Vantro", "/v", Outcome::Updated, "", 2, 1500, 0.05},
+                       {"Vantro", "/v", Outcome::Updated, "", 2, 1000, 0.05},
                        {"Vantro", "/v", Outcome::WouldUpdate, "", 0, 12'500'000, 0}};
     EXPECT_EQ(humanLines(report), "Lumeo: unchanged\n"
                                   "Vantro: not installed: No\tpath\n"
                                   "Lumeo: failed, its Norvik folder is as it was: Disk full\n"
-                                  "Vantro: updated (2 files, 2 kB, 0.1 s)\n"
+                                  "Vantro: updated (2 files, 1 kB, 0.1 s)\n"
                                   "Vantro: would update (0 files, 12 MB)\n");
     EXPECT_EQ(jsonDocument(report),
               R"({
@@ -41,7 +41,7 @@ TEST(Output, EveryOutcomeHasItsLineAndItsNameInAValidDocument) {
     {"name": "Lumeo", "directory": "/opt/café", "outcome": "unchanged", "error": null, "files": 0, "bytes": 0, "seconds": 0.000},
     {"name": "Vantro", "directory": "/opt/\ufffdt\ufffd\u0001", "outcome": "not-installed", "error": "No\u0009path", "files": 0, "bytes": 0, "seconds": 0.000},
     {"name": "Lumeo", "directory": "/opt/€😀\ufffd\ufffd", "outcome": "failed", "error": "Disk full", "files": 0, "bytes": 0, "seconds": 1.500},
-    {"name": "Vantro", "directory": "/v", "outcome": "updated", "error": null, "files": 2, "bytes": 1500, "seconds": 0.050},
+    {"name": "Vantro", "directory": "/v", "outcome": "updated", "error": null, "files": 2, "bytes": 1000, "seconds": 0.050},
     {"name": "Vantro", "directory": "/v", "outcome": "would-update", "error": null, "files": 0, "bytes": 12500000, "seconds": 0.000}
   ],
   "processesEnded": []
