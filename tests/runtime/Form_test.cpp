@@ -6,6 +6,7 @@
 #include "runtime/Screen.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTest>
 #include <QWindow>
 
@@ -43,8 +44,9 @@ TEST(Form, TakesItsClientSizeLoadsOnceShowsCentredAndStaysWhileItRefusesToGo) {
     EXPECT_FLOAT_EQ(form.height(), (200 + frame.captionHeight + 2 * frame.frameThickness) * ty);
     form.showForm();
     EXPECT_EQ(form.loads, 1);
-    EXPECT_FLOAT_EQ(form.left() + form.width() / 2, screen::widthTwips() / 2) << "centred";
-    EXPECT_FLOAT_EQ(form.top() + form.height() / 2, screen::heightTwips() / 2);
+    const QSize pixels = QGuiApplication::primaryScreen()->size();
+    EXPECT_FLOAT_EQ(form.left() + form.width() / 2, pixels.width() * tx / 2) << "centred";
+    EXPECT_FLOAT_EQ(form.top() + form.height() / 2, pixels.height() * ty / 2);
     setProperty(&form, "Left", 0);
     setProperty(&form, "Top", 45);
     form.showForm();
