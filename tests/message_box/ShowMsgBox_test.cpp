@@ -100,9 +100,13 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
                 EXPECT_FALSE(image->picture().pixmap(32).isNull());
             }
             EXPECT_EQ(box.focusWidget(), button(box, c.focused));
-            // A short message takes its text's width, in the design's fonts.
+            // A short message takes its text's width, in the design's fonts, centred without an
+            // icon beside it.
             const QLabel& label = *qobject_cast<QLabel*>(box.lblMsg->widget());
             EXPECT_EQ(label.width(), label.fontMetrics().size(0, label.text()).width());
+            if (*c.icon == 0) {
+                EXPECT_FLOAT_EQ(2 * box.lblMsg->left() + box.lblMsg->width(), box.width());
+            }
             EXPECT_DOUBLE_EQ(box.cmdAction[0].fontSize(), 9);
             EXPECT_EQ(box.closeBoxEnabled(), captions.size() == 1);
             EXPECT_EQ(box.windowTitle(), c.title.value_or(rt::app::title()));

@@ -99,14 +99,15 @@ TEST_F(ProfileFileTest, ReadsBlanksNulsQuotesAndEncodingsAsThePlatformDoes) {
                     {"S", "Z", "d", "\u20AC\u0081\u0178"},
                 });
     // What the code page lacks comes back as its best fit, or "?".
-    expectReads("\xFF\xFE"s +
-                    utf8ToUtf16le("[\u00C9t\u00E9]\r\nX=\u03A9\r\nY=\"\uFF21\U0001F600\"\r\n"),
-                {
-                    {"\u00C9T\u00E9", "X", "d", "O"},
-                    {"\u00C9t\u00E9", "y", "d", "A??"},
-                    {"\u00E9t\u00E9", "X", "d", "d"},
-                    {"S", "Missing", "\u03A9", "O"},
-                });
+    expectReads(
+        "\xFF\xFE"s +
+            utf8ToUtf16le("[\u00C9t\u00E9]\r\nX=\u03A9\r\nY=\"\u00A0\uFF21\U0001F600\"\r\n"),
+        {
+            {"\u00C9T\u00E9", "X", "d", "O"},
+            {"\u00C9t\u00E9", "y", "d", "\u00A0A??"},
+            {"\u00E9t\u00E9", "X", "d", "d"},
+            {"S", "Missing", "\u03A9", "O"},
+        });
 }
 
 // Where Wine is not what Windows does, the portable reader gives Windows' answer.
