@@ -27,9 +27,8 @@ class NoWindowLeftBehind : public ::testing::EmptyTestEventListener {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    // Whatever desktop the tests are started from; a -platform argument still chooses another.
+    qputenv("QT_QPA_PLATFORM", TOLVAR_TEST_PLATFORM);
     tolvar::rt::app::prepareProcess();
     QApplication application(argc, argv);
     tolvar::rt::app::prepareApplication();
