@@ -82,7 +82,7 @@ TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {
     first->move(240, 1800, 1215, 375);
     first->setCaption(QStringLiteral("&Lumeo"));
     first->setFontBold(true);
-    first->setValue(2);
+    setProperty(first, "Value", 1.5); // rounded half to even, to 2
 
     CheckBox* loaded = chkPrd.load(1);
     EXPECT_EQ(failureOf([&] { chkPrd.load(1); }), desc::ControlArrayElementExists);

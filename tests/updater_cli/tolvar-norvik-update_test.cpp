@@ -114,6 +114,11 @@ TEST_F(Updater, AProductWhoseFolderIsTheSourcesIsLeftAloneUntilTheSourceChanges)
               (QJsonArray{
                   QJsonObject{{u"name"_s, u"norvikAgentW.exe"_s}, {u"id"_s, agent.processId()}}}));
     EXPECT_TRUE(agent.ended());
+    const auto notExecutable = ~(QFile::ExeOwner | QFile::ExeUser);
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::permissions(file) & notExecutable));
+    EXPECT_EQ(run({u"--product"_s, u"lumeo"_s}).lines(),
+              u"Lumeo: updated (2 files, 16 bytes, T s)\n"_s)
+        << "a change of permissions alone is a change";
 }
 
 // A product's folder that another update holds (its lock), or that holds an entry this program
