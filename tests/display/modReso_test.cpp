@@ -45,6 +45,7 @@ TEST(InitScrReso, RatiosFollowTheReadingTheUsersDpiAndTheProfileRuleByRule) {
         // A target below 1 or beyond 32 bits leaves the measured value.
         {xga, "", "1", "1280", "0", "0", 1.6F, 1.28F},
         {xga, "", "1", "99999999999", "768", "192", 0.64F, 0.64F},
+        {{800, 600, 120}, "", "1", "1280", "960", "", 1.28F, 1.28F},
         // The user's DPI counts from 96 to 192, and only above the measured one (the update
         // window's scaling shows it raising one).
         {{800, 600, 144}, "120", "0", "", "", "", 0.6666667F, 0.6666667F},

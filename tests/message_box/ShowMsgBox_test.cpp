@@ -94,19 +94,20 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
                 EXPECT_EQ(shown != nullptr && shown->isVisible(), i < captions.size());
                 EXPECT_EQ(shown != nullptr ? shown->text() : QString(), captions.value(i));
             }
+            float iconRoom = 0;
             for (const rt::Image* image : {box.imgE, box.imgI, box.imgC, box.imgQ}) {
-                EXPECT_EQ(image->widget()->isVisible(), image->name() == QLatin1String(c.icon));
+                const bool shown = image->name() == QLatin1String(c.icon);
+                EXPECT_EQ(image->widget()->isVisible(), shown);
+                iconRoom += shown ? image->width() + 60 * modReso::ScaleX : 0;
                 // The icons are embedded as SVG or as PNG rendered from it, by platform.
                 EXPECT_FALSE(image->picture().pixmap(32).isNull());
             }
             EXPECT_EQ(box.focusWidget(), button(box, c.focused));
-            // A short message takes its text's width, in the design's fonts, centred without an
-            // icon beside it.
+            // A short message takes its text's width, in the design's fonts, centred in the
+            // window beside the icon and its gap.
             const QLabel& label = *qobject_cast<QLabel*>(box.lblMsg->widget());
             EXPECT_EQ(label.width(), label.fontMetrics().size(0, label.text()).width());
-            if (*c.icon == 0) {
-                EXPECT_FLOAT_EQ(2 * box.lblMsg->left() + box.lblMsg->width(), box.width());
-            }
+            EXPECT_FLOAT_EQ(2 * box.lblMsg->left() + box.lblMsg->width(), box.width() + iconRoom);
             EXPECT_DOUBLE_EQ(box.cmdAction[0].fontSize(), 9);
             EXPECT_EQ(box.closeBoxEnabled(), captions.size() == 1);
             EXPECT_EQ(box.windowTitle(), c.title.value_or(rt::app::title()));

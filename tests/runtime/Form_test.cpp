@@ -36,6 +36,7 @@ TEST(Form, TakesItsClientSizeLoadsOnceShowsCentredAndStaysWhileItRefusesToGo) {
     const float tx = screen::twipsPerPixelX();
     const float ty = screen::twipsPerPixelY();
     const screen::FrameMetrics frame = screen::frameMetrics();
+    EXPECT_EQ(frame.frameThickness, 3) << "the platform's usual dialog frame";
     Recording form;
     form.load();
     form.setClientSize(400 * tx, 200 * ty);

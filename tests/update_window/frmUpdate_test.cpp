@@ -31,8 +31,9 @@ namespace {
 
 using namespace tolvar::testsupport;
 
-// Answers the program's own message box with its button `button`, after naming the box as
-// "title: message" in `seen` and on standard error, where a death test's child can show it.
+// Answers the program's own message box with its button `button`, or with Enter when that is
+// negative, after naming the box as "title: message" in `seen` and on standard error, where a
+// death test's child can show it.
 ModalAnswer answerOwnBox(int button, QStringList& seen) {
     return ModalAnswer([button, &seen](QWidget* shown) {
         auto* box = qobject_cast<frmMsgBox*>(shown);
@@ -45,8 +46,12 @@ ModalAnswer answerOwnBox(int button, QStringList& seen) {
             EXPECT_NEAR(box->left() + box->width() / 2, rt::screen::fromPixelsX(centre.x()), 1);
             EXPECT_NEAR(box->top() + box->height() / 2, rt::screen::fromPixelsY(centre.y()), 1);
         }
-        QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_%1"_s.arg(button)),
-                          Qt::LeftButton);
+        if (button < 0) {
+            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+        } else {
+            QTest::mouseClick(box->findChild<QPushButton*>(u"cmdAction_%1"_s.arg(button)),
+                              Qt::LeftButton);
+        }
     });
 }
 
@@ -186,9 +191,10 @@ TEST_F(UpdateWindow, TabAndShiftTabWalkTheDesignOrder) {
 }
 
 // Ending is at once and with status 0, which a test program would take for its own success, so
-// each answer is given in a child; the child never returns to remove the sandbox it built.
+// each answer is given in a child; the child never returns to remove the sandbox it built. Enter
+// answers No.
 TEST_F(UpdateWindow, ExitAsksAndOnlyYesEndsTheProgram) {
-    for (const auto& [answer, status] : {std::pair(1, 3), std::pair(0, 0)}) {
+    for (const auto& [answer, status] : {std::pair(-1, 3), std::pair(0, 0)}) {
         EXPECT_EXIT(
             {
                 sandbox.remove();
@@ -208,7 +214,8 @@ TEST(UpdateWindowLoad, AFailureIsShownOrLoggedAndEndsTheProgram) {
     std::optional<QTemporaryDir> temporary;
     if (qEnvironmentVariableIsEmpty("TOLVAR_ROOT")) {
         temporary.emplace();
-        ASSERT_TRUE(temporary->isValid() && QDir(temporary->path()).mkpath(u"UpdLogs"_s));
+        ASSERT_TRUE(temporary->isValid() && QDir(temporary->path()).mkpath(u"UpdLogs"_s) &&
+                    QFile(temporary->filePath(u"UpdLogs/file"_s)).open(QIODevice::WriteOnly));
         qputenv("TOLVAR_ROOT", QFile::encodeName(temporary->path()));
     }
     QFile log(QDir(qEnvironmentVariable("TOLVAR_ROOT")).filePath(u"UpdLogs/PC07.log"_s));
@@ -220,8 +227,10 @@ TEST(UpdateWindowLoad, AFailureIsShownOrLoggedAndEndsTheProgram) {
         // ".." at the drive's root stays there, as on Windows.
         {"x:y:../../../UpdLogs/PC07:UpdLogs/..", "Overflow", 1,
          "[START]\r\nError:Load:Overflow\r\n[END]\r\n", ""},
-        // A network path, which the stand-in for the drive does not have.
-        {"x:y:PC07:", "Overflow", 2, "<no log>", "LogErrorLAN: Path not found"}};
+        // A network path, which the stand-in for the drive does not have, and a folder on the
+        // way that is a file.
+        {"x:y:PC07:", "Overflow", 2, "<no log>", "LogErrorLAN: Path not found"},
+        {"x:y:PC07:UpdLogs/file", "Overflow", 2, "<no log>", "LogErrorLAN: Path not found"}};
     ASSERT_TRUE(log.open(QIODevice::WriteOnly));
     log.write("an earlier run's log, longer than this one\r\n");
     log.close();
