@@ -108,6 +108,11 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
             const QLabel& label = *qobject_cast<QLabel*>(box.lblMsg->widget());
             EXPECT_EQ(label.width(), label.fontMetrics().size(0, label.text()).width());
             EXPECT_FLOAT_EQ(2 * box.lblMsg->left() + box.lblMsg->width(), box.width() + iconRoom);
+            for (int i = 1; i < captions.size(); ++i) {
+                EXPECT_FLOAT_EQ(box.cmdAction[i].left(), box.cmdAction[i - 1].left() +
+                                                             box.cmdAction[i - 1].width() +
+                                                             60 * modReso::ScaleX);
+            }
             EXPECT_DOUBLE_EQ(box.cmdAction[0].fontSize(), 9);
             EXPECT_EQ(box.closeBoxEnabled(), captions.size() == 1);
             EXPECT_EQ(box.windowTitle(), c.title.value_or(rt::app::title()));
