@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <tuple>
@@ -108,6 +109,13 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
             const QLabel& label = *qobject_cast<QLabel*>(box.lblMsg->widget());
             EXPECT_EQ(label.width(), label.fontMetrics().size(0, label.text()).width());
             EXPECT_FLOAT_EQ(2 * box.lblMsg->left() + box.lblMsg->width(), box.width() + iconRoom);
+            // The column is as wide as the text or the buttons, at least a fifth of the screen,
+            // with a margin as wide as the icon's on each side.
+            const rt::CommandButton& last = box.cmdAction[static_cast<int>(captions.size()) - 1];
+            const float column =
+                std::max({box.lblMsg->width(), last.left() + last.width() - box.cmdAction[0].left(),
+                          0.2F * rt::screen::widthTwips()});
+            EXPECT_NEAR(box.width(), 2 * box.imgC->left() + iconRoom + column, 1);
             for (int i = 1; i < captions.size(); ++i) {
                 EXPECT_FLOAT_EQ(box.cmdAction[i].left(), box.cmdAction[i - 1].left() +
                                                              box.cmdAction[i - 1].width() +

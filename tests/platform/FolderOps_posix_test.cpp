@@ -92,7 +92,8 @@ TEST(FsFailure, EachErrorIsDescribedWithThePath) {
 }
 
 // An ordinary user needs a folder's write and list permissions to empty it (root ignores them):
-// the previous install's read-only and unlistable folders are opened up to their owner first.
+// the previous install's read-only and unlistable folders, itself among them, are opened up to
+// their owner first.
 TEST_F(FolderOpsTest, AnOrdinaryUserReplacesATargetHoldingReadOnlyAndUnlistableFolders) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "only root can become an ordinary user for the test";
@@ -101,6 +102,7 @@ TEST_F(FolderOpsTest, AnOrdinaryUserReplacesATargetHoldingReadOnlyAndUnlistableF
     writeFile(target / "unlistable" / "b.txt", "old");
     fs::permissions(target / "read-only", fs::perms(0555));
     fs::permissions(target / "unlistable", fs::perms(0000));
+    fs::permissions(target, fs::perms(0555));
     ASSERT_EQ(::lchown(root.c_str(), 65534, 65534), 0);
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         ASSERT_EQ(::lchown(entry.path().c_str(), 65534, 65534), 0);

@@ -82,7 +82,10 @@ TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {
     first->move(240, 1800, 1215, 375);
     first->setCaption(QStringLiteral("&Lumeo"));
     first->setFontBold(true);
+    int clicks = 0;
+    QObject::connect(first, &Control::Click, [&clicks] { ++clicks; });
     setProperty(first, "Value", 1.5); // rounded half to even, to 2
+    EXPECT_EQ(clicks, 1) << "a change by code clicks too";
 
     CheckBox* loaded = chkPrd.load(1);
     EXPECT_EQ(failureOf([&] { chkPrd.load(1); }), desc::ControlArrayElementExists);
