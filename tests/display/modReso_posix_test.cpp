@@ -1,4 +1,5 @@
 #include "display/modReso.h"
+#include "platform/ScopedEnv.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,8 +14,8 @@ namespace {
 TEST(InitScrReso, TakesTheUsersDpiFromTheRegistry) {
     const QTemporaryDir root;
     const QString registry = root.filePath(QStringLiteral("user.reg"));
-    qputenv("TOLVAR_ROOT", QFile::encodeName(root.path()));
-    qputenv("TOLVAR_REGISTRY", QFile::encodeName(registry));
+    const ScopedEnv drive("TOLVAR_ROOT", QFile::encodeName(root.path()).toStdString());
+    const ScopedEnv hives("TOLVAR_REGISTRY", QFile::encodeName(registry).toStdString());
     modReso::InitScrReso();
     const float measured = modReso::ScaleX;
     QFile file(registry);
@@ -24,8 +25,6 @@ TEST(InitScrReso, TakesTheUsersDpiFromTheRegistry) {
     file.close();
     modReso::InitScrReso();
     EXPECT_FLOAT_EQ(modReso::ScaleX, measured * 96 / 120);
-    qunsetenv("TOLVAR_ROOT");
-    qunsetenv("TOLVAR_REGISTRY");
     modReso::ScaleX = modReso::ScaleY = modReso::ScaleAvg = 0;
 }
 
