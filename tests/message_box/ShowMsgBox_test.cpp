@@ -104,6 +104,7 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
                 EXPECT_FALSE(image->picture().pixmap(32).isNull());
             }
             EXPECT_EQ(box.focusWidget(), button(box, c.focused));
+            EXPECT_EQ(box.lblMsg->caption(), QStringLiteral("A    question")) << "a tab is four";
             // A short message takes its text's width, in the design's fonts, centred in the
             // window beside the icon and its gap.
             const QLabel& label = *qobject_cast<QLabel*>(box.lblMsg->widget());
@@ -126,7 +127,7 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
             EXPECT_EQ(box.windowTitle(), c.title.value_or(rt::app::title()));
             QTest::mouseClick(button(box, c.pressed), Qt::LeftButton);
         });
-        EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("Question"), c.style, c.title), c.result);
+        EXPECT_EQ(ShowMsgBox(nullptr, QStringLiteral("A\tquestion"), c.style, c.title), c.result);
     }
 }
 

@@ -70,21 +70,21 @@ TEST_F(FolderOpsTest, EveryFileArrivesWholeOrTheReplaceFails) {
     }
 }
 
-// The failures every backend reports, by what went wrong.
+// The failures every backend reports, by what went wrong, in the words the user reads.
 TEST(FsFailure, EachErrorIsDescribedWithThePath) {
     using std::errc;
     const std::pair<errc, const char*> errors[] = {
-        {errc::no_such_file_or_directory, desc::PathNotFound},
-        {errc::not_a_directory, desc::PathNotFound},
-        {errc::permission_denied, desc::PermissionDenied},
-        {errc::operation_not_permitted, desc::PermissionDenied},
-        {errc::read_only_file_system, desc::PermissionDenied},
-        {errc::file_exists, desc::FileAlreadyExists},
-        {errc::directory_not_empty, desc::FileAlreadyExists},
-        {errc::no_space_on_device, desc::DiskFull},
-        {errc::too_many_files_open, desc::TooManyFiles},
-        {errc::too_many_files_open_in_system, desc::TooManyFiles},
-        {errc::io_error, desc::PathFileAccessError}};
+        {errc::no_such_file_or_directory, "Path not found"},
+        {errc::not_a_directory, "Path not found"},
+        {errc::permission_denied, "Permission denied"},
+        {errc::operation_not_permitted, "Permission denied"},
+        {errc::read_only_file_system, "Permission denied"},
+        {errc::file_exists, "File already exists"},
+        {errc::directory_not_empty, "File already exists"},
+        {errc::no_space_on_device, "Disk full"},
+        {errc::too_many_files_open, "Too many files"},
+        {errc::too_many_files_open_in_system, "Too many files"},
+        {errc::io_error, "Path/File access error"}};
     for (const auto& [error, description] : errors) {
         EXPECT_EQ(failureOf([e = error] { raiseFor(std::make_error_code(e), "/p"); }),
                   quoted(description, "/p"));
@@ -93,7 +93,8 @@ TEST(FsFailure, EachErrorIsDescribedWithThePath) {
 
 // An ordinary user needs a folder's write and list permissions to empty it (root ignores them):
 // the previous install's read-only and unlistable folders, itself among them, are opened up to
-// their owner first.
+// their owner first. A shipped folder the user may not list is never opened up: it fails the
+// copy.
 TEST_F(FolderOpsTest, AnOrdinaryUserReplacesATargetHoldingReadOnlyAndUnlistableFolders) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "only root can become an ordinary user for the test";
@@ -113,11 +114,17 @@ TEST_F(FolderOpsTest, AnOrdinaryUserReplacesATargetHoldingReadOnlyAndUnlistableF
         const bool dropped = ::setgroups(0, nullptr) == 0 &&
                              ::setresgid(65534, 65534, 65534) == 0 &&
                              ::setresuid(65534, 65534, 65534) == 0;
-        ::_exit(dropped && failureOf([&] { replaceFolder(source, target); }).empty() ? 0 : 1);
+        const bool replaced = dropped && failureOf([&] { replaceFolder(source, target); }).empty();
+        fs::permissions(source / "bin", fs::perms::none);
+        const bool refused = failureOf([&] { replaceFolder(source, target); }) ==
+                             quoted(desc::PermissionDenied, source / "bin");
+        ::_exit(replaced && refused ? 0 : 1);
     }
     int status = -1;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_EQ(status, 0);
+    EXPECT_EQ(fs::symlink_status(source / "bin").permissions(), fs::perms::none);
+    fs::permissions(source / "bin", fs::perms(0755));
     expectTargetIsTheSource();
 }
 

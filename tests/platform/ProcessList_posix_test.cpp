@@ -13,11 +13,13 @@ using namespace tolvar::platform;
 using tolvar::modAPIs::KillProcessById;
 
 // A process with an empty argv[0] goes by its executable's name (here a link named for the
-// test), as kernel threads do; once it has ended, even unreaped, it is no longer listed under it.
+// test, with a ")" in it as any name may have), as kernel threads do; once it has ended, even
+// unreaped, it is no longer listed under it.
 // Of two with the name, the first in the walk (the lower id) is the one found.
 TEST(ProcessWalk, AProcessWithoutArgv0GoesByItsExecutableUntilItEnds) {
     const std::string tag = std::to_string(::getpid());
-    const fs::path link = fs::temp_directory_path() / ("tolvar-proc-" + tag) / ("z" + tag + ".exe");
+    const fs::path link =
+        fs::temp_directory_path() / ("tolvar-proc-" + tag) / ("z)" + tag + ".exe");
     fs::create_directories(link.parent_path());
     fs::create_symlink("/bin/sleep", link);
     // The argument is longer than the name, so a name laid over it would show its rest.

@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 #include "platform/RegistryFile.h"
 #include "platform/ScopedEnv.h"
+#include "platform/TextEncoding.h"
 #include "platform/TreeFixture.h"
 
 // Export files read as the registry, as the POSIX backend reads them.
@@ -42,13 +43,16 @@ TEST(RegistryFileTest, ExportsKeepTypesDataAndDeletions) {
 }
 
 // A UTF-8 byte order mark is dropped: the file reads as it does without one. Tabs are blanks,
-// blanks may end a line, and a binary value may be empty.
+// blanks may end a line, and a binary value may be empty. A character beyond 16 bits is stored
+// as a surrogate pair.
 TEST(RegistryFileTest, AUtf8ByteOrderMarkIsDropped) {
     const std::string text =
-        "REGEDIT4\r\n[HKLM\\A] \t\r\n\"v\"\t=\t\"caf\xC3\xA9\"\r\n\"e\"=hex:\r\n";
+        "REGEDIT4\r\n[HKLM\\A] \t\r\n\"v\"\t=\t\"caf\xC3\xA9\xF0\x9F\x98\x80\"\r\n"
+        "\"e\"=hex:\r\n";
     for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text}) {
         const RegistryStore store = RegistryStore::parse(bytes);
-        EXPECT_EQ(store.value("HKLM\\A", "v"), (RegistryValue{1, "c\0a\0f\0\xE9\0\0\0"s}));
+        EXPECT_EQ(store.value("HKLM\\A", "v"),
+                  (RegistryValue{1, "c\0a\0f\0\xE9\0\x3D\xD8\x00\xDE\0\0"s}));
         EXPECT_EQ(store.value("HKLM\\A", "e"), (RegistryValue{3, ""}));
     }
 }
@@ -79,6 +83,8 @@ TEST(RegistryFileTest, MalformedLinesAreNamed) {
         {key + "v=1\n", 3, "unrecognised line"},
         {key + "\"v\" \"x\"\n", 3, "'=' expected after the value name"},
         {key + "\"v\"=\"x\" y\n", 3, "text after the closing quote"},
+        // A UTF-16 file cut after an odd byte ends in a replacement character.
+        {"\xFF\xFE" + utf8ToUtf16le(key + "\"v\"=\"x\"") + "x", 3, "text after the closing quote"},
         {key + "\"v\"=hex:01,,02\n", 3, "hex list cut short"},
         // Counted over the whole list, named at its first line.
         {key + "\"v\"=hex(4):01,02,\\\n  03\n", 3, "wrong number of bytes for a value of type 4"},

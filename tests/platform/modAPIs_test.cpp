@@ -3,6 +3,7 @@
 #include "platform/modAPIs.h"
 #include "runtime/core/Failure.h"
 
+namespace fs = std::filesystem;
 using namespace std::string_literals;
 using namespace tolvar::modAPIs;
 
@@ -40,12 +41,28 @@ TEST_F(modAPIsTest, ReadRegistryValueGivesStringsAndNumbersOfTheTypeAsked) {
     }
 }
 
-// The profile is read into a buffer of 255 characters, the last of them the closing NUL.
+// The profile is read into a buffer of 255 characters, the last of them the closing NUL. A file
+// of up to 16 MiB is read; a larger one is taken for none.
 TEST_F(modAPIsTest, ReadConfigValueGivesAtMost254Characters) {
-    writeFile(root / "TOLVARCONFIG.INI", "[ScrReso]\nX=" + repeated(300, "1") + "\n");
+    std::string text = "[ScrReso]\nX=" + repeated(300, "1") + "\n";
+    text.resize(16 * 1024 * 1024, '\n');
+    writeFile(root / "TOLVARCONFIG.INI", text);
     ScopedEnv drive("TOLVAR_ROOT", root.string());
     EXPECT_EQ(ReadConfigValue("ScrReso", "X", "0"), repeated(254, "1"));
     EXPECT_EQ(ReadConfigValue("ScrReso", "Y", "0"), "0");
+    writeFile(root / "TOLVARCONFIG.INI", text + "\n");
+    EXPECT_EQ(ReadConfigValue("ScrReso", "X", "0"), "0");
+}
+
+// An empty TOLVAR_ROOT is none: the file system's root, never the working directory.
+TEST_F(modAPIsTest, AnEmptyDriveRootIsTheFileSystemsRoot) {
+    ASSERT_FALSE(present("/TOLVARCONFIG.INI"));
+    writeFile(root / "TOLVARCONFIG.INI", "[ScrReso]\nX=1\n");
+    const fs::path working = fs::current_path();
+    fs::current_path(root);
+    ScopedEnv drive("TOLVAR_ROOT", "");
+    EXPECT_EQ(ReadConfigValue("ScrReso", "X", "0"), "0");
+    fs::current_path(working);
 }
 
 TEST(modAPIsTrimTest, TrimAtNullCountsCharactersInASixteenBitPosition) {

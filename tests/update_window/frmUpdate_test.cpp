@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string_view>
 #include <tuple>
 
 using namespace tolvar;
@@ -32,15 +33,19 @@ namespace {
 using namespace tolvar::testsupport;
 
 // Answers the program's own message box with its button `button`, or with Enter when that is
-// negative, after naming the box as "title: message" in `seen` and on standard error, where a
-// death test's child can show it.
+// negative, after naming the box as "title: message" on standard error, where a death test's
+// child can show it, and in `seen` after the name of the icon it shows.
 ModalAnswer answerOwnBox(int button, QStringList& seen) {
     return ModalAnswer([button, &seen](QWidget* shown) {
         auto* box = qobject_cast<frmMsgBox*>(shown);
         ASSERT_NE(box, nullptr);
         const QString seenAs = box->windowTitle() + u": "_s + box->lblMsg->caption();
         std::fprintf(stderr, "[%s]\n", qPrintable(seenAs));
-        seen << seenAs;
+        QString icon;
+        for (const rt::Image* image : {box->imgE, box->imgI, box->imgC, box->imgQ}) {
+            icon += image->widget()->isVisible() ? image->name() + u" "_s : QString();
+        }
+        seen << icon + seenAs;
         if (const QWidget* owner = box->parentWidget()) {
             const QPoint centre = owner->frameGeometry().center();
             EXPECT_NEAR(box->left() + box->width() / 2, rt::screen::fromPixelsX(centre.x()), 1);
@@ -120,7 +125,7 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) 
     EXPECT_EQ(boxes, (QStringList{u"standard 64: Please select a product to update."_s,
                                   u"standard 64: Please enter path of Lumeo"_s,
                                   u"standard 64: Folder not exists "_s + missing,
-                                  u"UpdateNorvikOnMachine: Disk full"_s}));
+                                  u"imgE UpdateNorvikOnMachine: Disk full"_s}));
     EXPECT_EQ(agents(), "old agent|old agent");
     EXPECT_FALSE(window.lblProg->isVisible());
 
@@ -128,17 +133,23 @@ TEST_F(UpdateWindow, TheCheckStopsAtTheFirstProblemAndAFailedRunChangesNothing) 
     window.chkPrd[1].setValue(0);
     boxes.clear();
     click(u"cmdUpdate"_s);
-    EXPECT_EQ(boxes, QStringList{u"TolvarNorvikUpdater: [Lumeo] Update Successfully."_s})
+    EXPECT_EQ(boxes, QStringList{u"imgI TolvarNorvikUpdater: [Lumeo] Update Successfully."_s})
         << "an unticked row is left out";
     EXPECT_EQ(agents(), "new agent|old agent");
 }
 
-// The run ends the products' helpers first, replaces each ticked row's folder and drops every
-// input that arrives meanwhile.
+// The run ends the products' helpers first, replaces each ticked row's folder, saying which,
+// and drops every input that arrives meanwhile.
 TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
     HelperProcess agent(u"norvikAgent.exe"_s), agentW(u"norvikAgentW.exe"_s), node(u"Node.exe"_s);
     choose(0, lumeo);
     choose(1, vantro);
+    QStringList progress;
+    platform::testing::onReplaceStep([&](const char* step) {
+        if (std::string_view(step) == "copy") {
+            progress << window.lblProg->caption();
+        }
+    });
     // Fires at the run's first yield: the first helper has been ended, and no progress shows yet.
     QTimer::singleShot(0, &window, [this] {
         EXPECT_FALSE(window.lblProg->isVisible());
@@ -146,8 +157,9 @@ TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
         QTest::keyClicks(window.txtDataDir[0].widget(), u"xyz"_s);
     });
     click(u"cmdUpdate"_s);
-    EXPECT_EQ(boxes, QStringList{u"TolvarNorvikUpdater: [Lumeo] Update Successfully.\r\n"
+    EXPECT_EQ(boxes, QStringList{u"imgI TolvarNorvikUpdater: [Lumeo] Update Successfully.\r\n"
                                  "[Vantro] Update Successfully."_s});
+    EXPECT_EQ(progress, (QStringList{u"Updating Lumeo ..."_s, u"Updating Vantro ..."_s}));
     EXPECT_EQ(agents(), "new agent|new agent");
     QTest::keyClicks(window.txtDataDir[0].widget(), u"x"_s);
     EXPECT_EQ(window.txtDataDir[0].text(), lumeo + u"x"_s) << "the window takes input again";

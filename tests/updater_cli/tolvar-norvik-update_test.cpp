@@ -88,7 +88,7 @@ TEST_F(Updater, ChecksThenUpdatesEveryInstalledProductAndEndsTheHelpersFirst) {
 }
 
 // A folder this program installed, its modes and links included, is left alone without ending
-// any process until the source changes (the engine's tests hold every kind of difference).
+// any process until the source changes, if only in a file's permissions or a link's target.
 TEST_F(Updater, AProductWhoseFolderIsTheSourcesIsLeftAloneUntilTheSourceChanges) {
     const QString file = source + u"/agent.cfg"_s;
     ASSERT_TRUE(QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner) &&
@@ -119,6 +119,10 @@ TEST_F(Updater, AProductWhoseFolderIsTheSourcesIsLeftAloneUntilTheSourceChanges)
     EXPECT_EQ(run({u"--product"_s, u"lumeo"_s}).lines(),
               u"Lumeo: updated (2 files, 16 bytes, T s)\n"_s)
         << "a change of permissions alone is a change";
+    ASSERT_TRUE(QFile::remove(source + u"/current"_s) &&
+                QFile::link(u"lib"_s, source + u"/current"_s));
+    EXPECT_EQ(run({u"--product"_s, u"lumeo"_s}).lines(),
+              u"Lumeo: updated (2 files, 16 bytes, T s)\n"_s);
 }
 
 // A product's folder that another update holds (its lock), or that holds an entry this program
@@ -184,7 +188,9 @@ TEST_F(Updater, AWrongCommandLineOrNoSourceChangesNothingAndExitsWith2) {
     }
     ASSERT_TRUE(QDir(source).removeRecursively());
     EXPECT_EQ(run({}).exitCode, 2) << "no Norvik folder beside the program";
-    EXPECT_EQ(run({u"--help"_s}).exitCode, 0);
+    for (const QString& help : {u"--help"_s, u"-h"_s}) {
+        EXPECT_EQ(run({help}).exitCode, 0) << help.toStdString();
+    }
     const Result version = run({u"--version"_s});
     EXPECT_TRUE(version.exitCode == 0 && version.out.startsWith("tolvar-norvik-update "));
 }

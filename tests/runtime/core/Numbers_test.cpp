@@ -64,9 +64,10 @@ TEST(CheckedConversions, RoundHalfToEvenThenOverflowOutsideTheType) {
 
 TEST(LeadingNumber, ReadsAsFarAsANumberGoes) {
     const std::pair<const char*, std::optional<double>> cases[] = {
-        {"1abc", 1},      {" 1 2", 12},     {"-1.5e1x", -15}, {"abc", 0},    {"", 0},
-        {"\t9\n6\n", 96}, {"1.5.5", 1.5},   {".5", 0.5},      {"-", 0},      {"+2e", 2},
-        {"3D+2", 300},    {"40000", 40000}, {"&H9F", 159},    {"&o178", 15}, {"1e999", {}},
+        {"1abc", 1},      {" 1 2", 12},     {"-1.5e1x", -15}, {"abc", 0},
+        {"", 0},          {"\t9\n6\n", 96}, {"1.5.5", 1.5},   {".5", 0.5},
+        {"-", 0},         {"+2e", 2},       {"3D+2", 300},    {"25d-1", 2.5},
+        {"40000", 40000}, {"&H9F", 159},    {"&o178", 15},    {"1e999", {}},
     };
     for (const auto& [text, number] : cases) {
         EXPECT_EQ(orOverflow([&] { return leadingNumber(text); }), number) << text;
