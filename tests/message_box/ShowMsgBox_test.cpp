@@ -123,6 +123,7 @@ TEST_F(ShowMsgBoxTest, StyleChoosesButtonsIconFocusAndCloseBox) {
                                                              60 * modReso::ScaleX);
             }
             EXPECT_DOUBLE_EQ(box.cmdAction[0].fontSize(), 9);
+            EXPECT_FLOAT_EQ(box.cmdAction[0].width(), 855);
             EXPECT_EQ(box.closeBoxEnabled(), captions.size() == 1);
             EXPECT_EQ(box.windowTitle(), c.title.value_or(rt::app::title()));
             QTest::mouseClick(button(box, c.pressed), Qt::LeftButton);

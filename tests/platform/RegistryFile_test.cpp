@@ -78,7 +78,7 @@ TEST(RegistryFileTest, MalformedLinesAreNamed) {
         {key + "\"v\"=text\n", 3, "unknown kind of value data"},
         {key + "\"v\"=dword:123456789\n", 3, "a dword needs 1 to 8 hex digits"},
         {key + "\"v\"=hex(x):00\n", 3, "bad value type in hex(...)"},
-        {key + "\"v\"=hex:01,zz\n", 3, "bad hex byte \"zz\""},
+        {key + "\"v\"=hex:01,4g\n", 3, "bad hex byte \"4g\""},
         {key + "\"v\"=hex:100,01\n", 3, "bad hex byte \"100\""},
         {key + "v=1\n", 3, "unrecognised line"},
         {key + "\"v\" \"x\"\n", 3, "'=' expected after the value name"},

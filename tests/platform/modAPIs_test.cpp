@@ -12,11 +12,12 @@ class modAPIsTest : public TreeFixture {};
 // Only a string asked as a string and a 32-bit number asked as one are read; anything else,
 // including a key or root that is not there and a string too long to trim, gives the default.
 TEST_F(modAPIsTest, ReadRegistryValueGivesStringsAndNumbersOfTheTypeAsked) {
-    writeFile(
-        root / "registry.reg",
-        "REGEDIT4\n[HKLM\\Lumeo]\n\"Path\"=\"C:\\\\Apps\"\n\"Data\"=hex(2):41,00\n\"Over\"=\"" +
-            repeated(32767, "x") +
-            "\"\n[HKCU\\Desktop]\n\"LogPixels\"=dword:60\n\"AllBits\"=dword:ffffffff\n");
+    writeFile(root / "registry.reg",
+              "Windows Registry Editor Version 5.00\n"
+              "[HKLM\\Lumeo]\n\"Path\"=\"C:\\\\Apps\"\n\"Data\"=hex(2):41,00\n"
+              "\"Unended\"=hex(1):3d,d8,00,de\n\"Over\"=\"" +
+                  repeated(32767, "x") +
+                  "\"\n[HKCU\\Desktop]\n\"LogPixels\"=dword:60\n\"AllBits\"=dword:ffffffff\n");
     ScopedEnv registry("TOLVAR_REGISTRY", (root / "registry.reg").string());
     const struct {
         RootKey rootKey;
@@ -26,6 +27,8 @@ TEST_F(modAPIsTest, ReadRegistryValueGivesStringsAndNumbersOfTheTypeAsked) {
         const char* expected;
     } cases[] = {
         {HKEY_LOCAL_MACHINE, "Lumeo", "Path", 1, "C:\\Apps"},
+        // Without its closing NUL, ending in a character beyond 16 bits.
+        {HKEY_LOCAL_MACHINE, "Lumeo", "Unended", 1, "\U0001F600"},
         {HKEY_CURRENT_USER, "Desktop", "LogPixels", 4, "96"},
         {HKEY_CURRENT_USER, "Desktop", "AllBits", 4, "-1"},
         {HKEY_CURRENT_USER, "Desktop", "LogPixels", 1, "default"},

@@ -8,6 +8,7 @@
 #include "support/Sandbox.h"
 #include "update_window/frmUpdate.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -33,19 +34,19 @@ namespace {
 using namespace tolvar::testsupport;
 
 // Answers the program's own message box with its button `button`, or with Enter when that is
-// negative, after naming the box as "title: message" on standard error, where a death test's
-// child can show it, and in `seen` after the name of the icon it shows.
+// negative, after naming the box as "icon title: message" in `seen` and on standard error, where
+// a death test's child can show it.
 ModalAnswer answerOwnBox(int button, QStringList& seen) {
     return ModalAnswer([button, &seen](QWidget* shown) {
         auto* box = qobject_cast<frmMsgBox*>(shown);
         ASSERT_NE(box, nullptr);
-        const QString seenAs = box->windowTitle() + u": "_s + box->lblMsg->caption();
-        std::fprintf(stderr, "[%s]\n", qPrintable(seenAs));
-        QString icon;
+        QString seenAs;
         for (const rt::Image* image : {box->imgE, box->imgI, box->imgC, box->imgQ}) {
-            icon += image->widget()->isVisible() ? image->name() + u" "_s : QString();
+            seenAs += image->widget()->isVisible() ? image->name() + u" "_s : QString();
         }
-        seen << icon + seenAs;
+        seenAs += box->windowTitle() + u": "_s + box->lblMsg->caption();
+        std::fprintf(stderr, "[%s]\n", qPrintable(seenAs));
+        seen << seenAs;
         if (const QWidget* owner = box->parentWidget()) {
             const QPoint centre = owner->frameGeometry().center();
             EXPECT_NEAR(box->left() + box->width() / 2, rt::screen::fromPixelsX(centre.x()), 1);
@@ -154,6 +155,7 @@ TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
     QTimer::singleShot(0, &window, [this] {
         EXPECT_FALSE(window.lblProg->isVisible());
         QTest::mouseClick(window.chkPrd[0].widget(), Qt::LeftButton);
+        EXPECT_FALSE(qobject_cast<QAbstractButton*>(window.chkPrd[0].widget())->isDown());
         QTest::keyClicks(window.txtDataDir[0].widget(), u"xyz"_s);
     });
     click(u"cmdUpdate"_s);
@@ -166,8 +168,11 @@ TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
     EXPECT_TRUE(agent.ended() && agentW.ended() && node.ended());
 }
 
-// Unticking empties the row; a cancelled browse leaves it as it was.
+// Unticking empties the row; a cancelled browse leaves it as it was. The browse button shows its
+// folder picture at 16 x 15.
 TEST_F(UpdateWindow, ARowsDirectoryComesFromTheRegistryOrTheBrowser) {
+    const auto* browse = window.findChild<QPushButton*>(u"cmdDataDir_1"_s);
+    EXPECT_TRUE(!browse->icon().isNull() && browse->iconSize() == QSize(16, 15));
     writeRegistry(registry, {{u"Lumeo"_s, u"/opt/Lumeo"_s}, {u"Vantro"_s, u"/opt/Vantro"_s}});
     click(u"chkPrd_1"_s);
     EXPECT_EQ(window.txtDataDir[1].text(), u"/opt/Vantro"_s);
@@ -214,7 +219,7 @@ TEST_F(UpdateWindow, ExitAsksAndOnlyYesEndsTheProgram) {
                 std::_Exit(window.isVisible() ? 3 : 4);
             },
             ::testing::ExitedWithCode(status),
-            "\\[TolvarNorvikUpdater: Do you really want to Exit\\?\\]");
+            "\\[imgQ TolvarNorvikUpdater: Do you really want to Exit\\?\\]");
     }
 }
 
@@ -234,15 +239,15 @@ TEST(UpdateWindowLoad, AFailureIsShownOrLoggedAndEndsTheProgram) {
     const std::tuple<const char*, const char*, int, QByteArray, const char*> cases[] = {
         {"x:y:PC07:UpdLogs:ignored", "x\r\ny\tz, lone\rreturn and\nfeed, [end] [END]", 1,
          "[START]\r\nError:Load:x;y  z, lone\rreturn and\nfeed, [end] [END]\r\n[END]\r\n", ""},
-        {"", "Overflow", 1, "<no log>", "\\[Form_Load: Overflow\\]"},
-        {"x:y:PC07", "Overflow", 2, "<no log>", "LogErrorLAN: Subscript out of range"},
+        {"", "Overflow", 1, "<no log>", "\\[imgE Form_Load: Overflow\\]"},
+        {"x:y:PC07", "Overflow", 2, "<no log>", "imgE LogErrorLAN: Subscript out of range"},
         // ".." at the drive's root stays there, as on Windows.
         {"x:y:../../../UpdLogs/PC07:UpdLogs/..", "Overflow", 1,
          "[START]\r\nError:Load:Overflow\r\n[END]\r\n", ""},
         // A network path, which the stand-in for the drive does not have, and a folder on the
         // way that is a file.
-        {"x:y:PC07:", "Overflow", 2, "<no log>", "LogErrorLAN: Path not found"},
-        {"x:y:PC07:UpdLogs/file", "Overflow", 2, "<no log>", "LogErrorLAN: Path not found"}};
+        {"x:y:PC07:", "Overflow", 2, "<no log>", "imgE LogErrorLAN: Path not found"},
+        {"x:y:PC07:UpdLogs/file", "Overflow", 2, "<no log>", "imgE LogErrorLAN: Path not found"}};
     ASSERT_TRUE(log.open(QIODevice::WriteOnly));
     log.write("an earlier run's log, longer than this one\r\n");
     log.close();

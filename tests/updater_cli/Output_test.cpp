@@ -8,9 +8,11 @@ using namespace tolvar::cli;
 TEST(Output, LinesGroupCountsAndGiveEachSizeItsUnit) {
     Report report;
     report.products = {{"Lumeo", "/opt/Lumeo", Outcome::Updated, "", 1, 999, 0.25},
+                       {"Lumeo", "/opt/Lumeo", Outcome::Updated, "", 2, 1500, 0.25},
                        {"Vantro", "/opt/Vantro", Outcome::WouldUpdate, "", 1234567, 1500000, 0}};
     report.ended = {{"Node.exe", 42}};
     EXPECT_EQ(humanLines(report), "Lumeo: updated (1 file, 999 bytes, 0.2 s)\n"
+                                  "Lumeo: updated (2 files, 2 kB, 0.2 s)\n"
                                   "Vantro: would update (1,234,567 files, 1.5 MB)\n"
                                   "Ended Node.exe (process 42)\n");
 }
