@@ -153,8 +153,9 @@ TEST_F(ShowMsgBoxTest, OnlyAOneButtonBoxCanBeLeftOtherThanThroughItsButtons) {
 }
 
 // A message wider than half the screen wraps there; the label holds every line, the buttons
-// below it.
+// below it at the vertical ratio's gaps, and the window ends below them.
 TEST_F(ShowMsgBoxTest, ALongMessageWrapsAtHalfTheScreen) {
+    modReso::ScaleX = 1.5F;
     const QString message =
         QStringLiteral("Folder not exists") + QStringLiteral(" /far").repeated(90);
     whenShown([&](frmMsgBox& box) {
@@ -165,7 +166,10 @@ TEST_F(ShowMsgBoxTest, ALongMessageWrapsAtHalfTheScreen) {
         EXPECT_LE(label.width(), rt::screen::widthTwips() / 2);
         EXPECT_GE(label.widget()->height(), lines.height());
         EXPECT_GT(lines.height(), 2 * label.widget()->fontMetrics().height());
-        EXPECT_LT(label.top() + label.height(), box.cmdAction[0].top());
+        const rt::CommandButton& first = box.cmdAction[0];
+        EXPECT_NEAR(first.top(), label.top() + label.height() + 120 * modReso::ScaleY, 1);
+        EXPECT_NEAR(box.scaleHeight(), first.top() + first.height() + 60 * modReso::ScaleY,
+                    rt::screen::twipsPerPixelY());
         QTest::mouseClick(button(box, 0), Qt::LeftButton);
     });
     EXPECT_EQ(ShowMsgBox(nullptr, message, 64), 1);

@@ -101,10 +101,10 @@ TEST_F(ProfileFileTest, ReadsBlanksNulsQuotesAndEncodingsAsThePlatformDoes) {
     // What the code page lacks comes back as its best fit, or "?".
     expectReads(
         "\xFF\xFE"s +
-            utf8ToUtf16le("[\u00C9t\u00E9]\r\nX=\u03A9\r\nY=\"\u00A0\uFF21\U0001F600\"\r\n"),
+            utf8ToUtf16le("[\u00C9t\u00E9]\r\nX=\u03A9\r\nY=\"\u00A0\uFF21\uFF5E\U0001F600\"\r\n"),
         {
             {"\u00C9T\u00E9", "X", "d", "O"},
-            {"\u00C9t\u00E9", "y", "d", "\u00A0A??"},
+            {"\u00C9t\u00E9", "y", "d", "\u00A0A~??"},
             {"\u00E9t\u00E9", "X", "d", "d"},
             {"S", "Missing", "\u03A9", "O"},
         });

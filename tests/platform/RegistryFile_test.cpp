@@ -55,6 +55,10 @@ TEST(RegistryFileTest, AUtf8ByteOrderMarkIsDropped) {
                   (RegistryValue{1, "c\0a\0f\0\xE9\0\x3D\xD8\x00\xDE\0\0"s}));
         EXPECT_EQ(store.value("HKLM\\A", "e"), (RegistryValue{3, ""}));
     }
+    // UTF-8 encodes no surrogate: a file that would hold one is ANSI text.
+    EXPECT_EQ(RegistryStore::parse("REGEDIT4\r\n[HKLM\\A]\r\n\"v\"=\"\xED\xA0\x80\"\r\n")
+                  .value("HKLM\\A", "v"),
+              (RegistryValue{1, "\xED\0\xA0\0\xAC\x20\0\0"s}));
 }
 
 // A path of `depth` keys below HKLM, each named `name`.
@@ -87,7 +91,8 @@ TEST(RegistryFileTest, MalformedLinesAreNamed) {
         {"\xFF\xFE" + utf8ToUtf16le(key + "\"v\"=\"x\"") + "x", 3, "text after the closing quote"},
         {key + "\"v\"=hex:01,,02\n", 3, "hex list cut short"},
         // Counted over the whole list, named at its first line.
-        {key + "\"v\"=hex(4):01,02,\\\n  03\n", 3, "wrong number of bytes for a value of type 4"},
+        {key + "\"v\"=hex(4):01,02,\\\n  03,04,05\n", 3,
+         "wrong number of bytes for a value of type 4"},
         {key + "\"v\"=hex(b):01,02,03,04\n", 3, "wrong number of bytes for a value of type 11"},
         {"Windows Registry Editor Version 5.00\n[HKLM\\A]\n\"v\"=hex(2):41\n", 3,
          "wrong number of bytes for a value of type 2"},
@@ -148,14 +153,19 @@ TEST(RegistryFileTest, DeletionRemovesExactlyTheSubtree) {
 
 TEST(RegistryFileTest, BrokenFileReadsAsEmptyAndSaysWhere) {
     const std::string file = fixture("registry/truncated-hex.reg");
-    ScopedEnv registry("TOLVAR_REGISTRY", file);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(queryRegistryValue(RegistryRoot::LocalMachine, "Software\\TolvarInfo\\Lumeo",
-                                 "InstallPath"),
-              std::nullopt);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "TolvarNorvikUpdater: " + file +
-                  ":6: hex list runs past the end of the file (registry file read as empty)\n");
+    // A path below a file names no file at all, which is nothing to warn about.
+    for (const auto& [path, warning] :
+         {std::pair{file, "TolvarNorvikUpdater: " + file +
+                              ":6: hex list runs past the end of the file (registry file read "
+                              "as empty)\n"},
+          {file + "/x", std::string()}}) {
+        ScopedEnv registry("TOLVAR_REGISTRY", path);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(queryRegistryValue(RegistryRoot::LocalMachine, "Software\\TolvarInfo\\Lumeo",
+                                     "InstallPath"),
+                  std::nullopt);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), warning);
+    }
 }
 
 class RegistryLocationTest : public TreeFixture {};

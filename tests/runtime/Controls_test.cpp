@@ -4,12 +4,14 @@
 #include "runtime/Properties.h"
 #include "runtime/Screen.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 using namespace tolvar::rt;
 using namespace tolvar::rt::test;
@@ -34,6 +36,7 @@ TEST_F(Controls, TwipsAreKeptAsWrittenShownInWholePixelsAndWhatIsRefusedChangesN
 
     const double fontSize = button->fontSize();
     EXPECT_EQ(failureOf([&] { button->move(5, 5, 90, -1); }), desc::InvalidPropertyValue);
+    EXPECT_EQ(failureOf([&] { button->move(5, 5, -1); }), desc::InvalidPropertyValue);
     EXPECT_EQ(failureOf([&] { button->move(2e9F * tx, 5, 2e9F * tx); }), desc::Overflow)
         << "each fits in 32 bits, the right edge does not";
     EXPECT_EQ(failureOf([&] { button->move(5, 2e9F * ty, 5, 2e9F * ty); }), desc::Overflow);
@@ -84,10 +87,10 @@ TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {
     first->move(240, 1800, 1215, 375);
     first->setCaption(QStringLiteral("&Lumeo"));
     first->setFontBold(true);
-    int clicks = 0;
-    QObject::connect(first, &Control::Click, [&clicks] { ++clicks; });
+    std::vector<int> clicked;
+    chkPrd.onClick([&clicked](std::int16_t index) { clicked.push_back(index); });
     setProperty(first, "Value", 1.5); // rounded half to even, to 2
-    EXPECT_EQ(clicks, 1) << "a change by code clicks too";
+    EXPECT_EQ(clicked, std::vector{0}) << "a change by code clicks too";
 
     CheckBox* loaded = chkPrd.load(3); // any free index, a copy of element 0 all the same
     EXPECT_EQ(failureOf([&] { chkPrd.load(3); }), desc::ControlArrayElementExists);
@@ -97,6 +100,9 @@ TEST_F(Controls, ALoadedElementCopiesElementZeroAndStartsInvisible) {
     EXPECT_FALSE(loaded->isVisible());
     EXPECT_EQ(loaded->tabIndex(), 1) << "it comes last in the tab order";
     EXPECT_EQ(failureOf([&] { loaded->setValue(3); }), desc::InvalidPropertyValue);
+    qobject_cast<QAbstractButton*>(loaded->widget())->click();
+    EXPECT_EQ(loaded->value(), 1) << "a click ticks a greyed box";
+    EXPECT_EQ(clicked, (std::vector{0, 3})) << "loading clicks nothing";
 }
 
 } // namespace

@@ -19,4 +19,7 @@ TEST(SequentialFiles, ANumberOutsideItsRangeOrStillOpenIsRefused) {
     files::openForOutput(number, path);
     EXPECT_EQ(test::failureOf([&] { files::openForOutput(number, path); }), desc::FileAlreadyOpen);
     files::close(number);
+    files::openForOutput(255, path);
+    files::printLine(255, QStringLiteral("last"));
+    files::close(255);
 }

@@ -169,10 +169,13 @@ TEST_F(UpdateWindow, ARunEndsTheHelpersAndUpdatesEachRowWhileTakingNoInput) {
 }
 
 // Unticking empties the row; a cancelled browse leaves it as it was. The browse button shows its
-// folder picture at 16 x 15.
+// folder picture at 16 x 15, and sits where the design put it scaled to the test's 1024 x 768
+// screen.
 TEST_F(UpdateWindow, ARowsDirectoryComesFromTheRegistryOrTheBrowser) {
     const auto* browse = window.findChild<QPushButton*>(u"cmdDataDir_1"_s);
     EXPECT_TRUE(!browse->icon().isNull() && browse->iconSize() == QSize(16, 15));
+    EXPECT_NEAR(window.cmdDataDir[1].left(), 7680 * 1.28F, 1);
+    EXPECT_NEAR(window.cmdDataDir[1].top(), 960 * 1.28F, 1);
     writeRegistry(registry, {{u"Lumeo"_s, u"/opt/Lumeo"_s}, {u"Vantro"_s, u"/opt/Vantro"_s}});
     click(u"chkPrd_1"_s);
     EXPECT_EQ(window.txtDataDir[1].text(), u"/opt/Vantro"_s);
@@ -241,8 +244,9 @@ TEST(UpdateWindowLoad, AFailureIsShownOrLoggedAndEndsTheProgram) {
          "[START]\r\nError:Load:x;y  z, lone\rreturn and\nfeed, [end] [END]\r\n[END]\r\n", ""},
         {"", "Overflow", 1, "<no log>", "\\[imgE Form_Load: Overflow\\]"},
         {"x:y:PC07", "Overflow", 2, "<no log>", "imgE LogErrorLAN: Subscript out of range"},
-        // ".." at the drive's root stays there, as on Windows.
-        {"x:y:../../../UpdLogs/PC07:UpdLogs/..", "Overflow", 1,
+        // ".." at the drive's root stays there, as on Windows; below it, ".." leaves the last
+        // folder.
+        {"x:y:PC07:../../UpdLogs/sub/..", "Overflow", 1,
          "[START]\r\nError:Load:Overflow\r\n[END]\r\n", ""},
         // A network path, which the stand-in for the drive does not have, and a folder on the
         // way that is a file.

@@ -170,7 +170,10 @@ TEST_F(Updater, AProductThatIsNotInstalledFailsTheRunOnlyWhenItWasNamed) {
     EXPECT_EQ(named.lines(),
               u"Vantro: not installed: No InstallPath for Vantro in the registry\n"_s);
 
-    const Result given = run({u"--dir"_s, u"Vantro="_s + vantro});
+    // Only the first "=" ends the product's name.
+    const QString elsewhere = sandbox.filePath(u"a=b"_s);
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    const Result given = run({u"--dir"_s, u"Vantro="_s + elsewhere});
     EXPECT_EQ(given.exitCode, 0);
     EXPECT_EQ(given.lines(), u"Vantro: updated (2 files, 16 bytes, T s)\n"_s);
 }
