@@ -152,8 +152,8 @@ TEST_F(ShowMsgBoxTest, OnlyAOneButtonBoxCanBeLeftOtherThanThroughItsButtons) {
     }
 }
 
-// A message wider than half the screen wraps there; the label holds every line, the buttons
-// below it at the vertical ratio's gaps, and the window ends below them.
+// A message wider than half the screen wraps there; the label holds every line, and on a wide
+// screen too the buttons keep the vertical ratio's gaps below it and above the window's end.
 TEST_F(ShowMsgBoxTest, ALongMessageWrapsAtHalfTheScreen) {
     modReso::ScaleX = 1.5F;
     const QString message =
